@@ -1,0 +1,199 @@
+#include "TallowinCore/JsonWriter.h"
+
+#include <array>
+#include <cassert>
+#include <charconv>
+#include <cmath>
+#include <stdexcept>
+
+namespace tallowin {
+
+namespace {
+
+// Which bytes need an escape: control characters, the quote, the backslash and, optionally, the slash.
+constexpr std::array<bool, 256> makeEscapeTable(bool slash)
+{
+    std::array<bool, 256> table {};
+    for (int c = 0; c < 0x20; ++c)
+        table[c] = true;
+    table['"'] = true;
+    table['\\'] = true;
+    table['/'] = slash;
+    return table;
+}
+
+constexpr auto plainEscapes = makeEscapeTable(false);
+constexpr auto slashEscapes = makeEscapeTable(true);
+
+void appendEscape(std::string &output, unsigned char c)
+{
+    switch (c) {
+    case '"':
+        output += "\\\"";
+        return;
+    case '\\':
+        output += "\\\\";
+        return;
+    case '/':
+        output += "\\/";
+        return;
+    case '\n':
+        output += "\\n";
+        return;
+    case '\r':
+        output += "\\r";
+        return;
+    case '\t':
+        output += "\\t";
+        return;
+    case '\b':
+        output += "\\b";
+        return;
+    case '\f':
+        output += "\\f";
+        return;
+    default: {
+        static constexpr char hex[] = "0123456789abcdef";
+        const char escaped[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0x0F]};
+        output.append(escaped, sizeof escaped);
+    }
+    }
+}
+
+} // namespace
+
+JsonWriter::JsonWriter(std::string &output, JsonLayout layout, JsonSlashes slashes)
+    : m_output(output)
+    , m_layout(layout)
+    , m_slashes(slashes)
+{
+    m_levels.reserve(8);
+}
+
+void JsonWriter::appendQuoted(std::string &output, std::string_view text, JsonSlashes slashes)
+{
+    const auto &table = slashes == JsonSlashes::escaped ? slashEscapes : plainEscapes;
+    output.push_back('"');
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (!table[c]) [[likely]]
+            continue;
+        output.append(text.data() + runStart, i - runStart);
+        appendEscape(output, c);
+        runStart = i + 1;
+    }
+    output.append(text.data() + runStart, text.size() - runStart);
+    output.push_back('"');
+}
+
+void JsonWriter::newlineAndIndent()
+{
+    m_output.push_back('\n');
+    m_output.append(m_levels.size() * 2, ' ');
+}
+
+void JsonWriter::beforeValue()
+{
+    if (m_afterKey) {
+        m_afterKey = false;
+        return;
+    }
+    if (m_levels.empty())
+        return;
+    Level &level = m_levels.back();
+    assert(!level.isObject && "a value inside an object needs a key");
+    if (level.count++ > 0)
+        m_output.push_back(',');
+    if (m_layout == JsonLayout::pretty)
+        newlineAndIndent();
+}
+
+void JsonWriter::key(std::string_view name)
+{
+    assert(!m_levels.empty() && m_levels.back().isObject && !m_afterKey);
+    Level &level = m_levels.back();
+#ifndef NDEBUG
+    assert((level.count == 0 || level.lastKey < name) && "object keys must be written in ascending order");
+    level.lastKey = std::string(name);
+#endif
+    if (level.count++ > 0)
+        m_output.push_back(',');
+    if (m_layout == JsonLayout::pretty)
+        newlineAndIndent();
+    appendQuoted(m_output, name, m_slashes);
+    m_output += m_layout == JsonLayout::pretty ? ": " : ":";
+    m_afterKey = true;
+}
+
+void JsonWriter::beginObject()
+{
+    beforeValue();
+    m_output.push_back('{');
+    m_levels.push_back(Level {true, 0});
+}
+
+void JsonWriter::endObject()
+{
+    assert(!m_levels.empty() && m_levels.back().isObject && !m_afterKey);
+    const bool empty = m_levels.back().count == 0;
+    m_levels.pop_back();
+    if (!empty && m_layout == JsonLayout::pretty)
+        newlineAndIndent();
+    m_output.push_back('}');
+}
+
+void JsonWriter::beginArray()
+{
+    beforeValue();
+    m_output.push_back('[');
+    m_levels.push_back(Level {false, 0});
+}
+
+void JsonWriter::endArray()
+{
+    assert(!m_levels.empty() && !m_levels.back().isObject);
+    const bool empty = m_levels.back().count == 0;
+    m_levels.pop_back();
+    if (!empty && m_layout == JsonLayout::pretty)
+        newlineAndIndent();
+    m_output.push_back(']');
+}
+
+void JsonWriter::string(std::string_view text)
+{
+    beforeValue();
+    appendQuoted(m_output, text, m_slashes);
+}
+
+void JsonWriter::integer(std::int64_t value)
+{
+    beforeValue();
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    m_output.append(buffer, result.ptr);
+}
+
+void JsonWriter::number(double value)
+{
+    if (!std::isfinite(value))
+        throw std::invalid_argument("JSON cannot represent a number that is not finite.");
+    beforeValue();
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    m_output.append(buffer, result.ptr);
+}
+
+void JsonWriter::boolean(bool value)
+{
+    beforeValue();
+    m_output += value ? "true" : "false";
+}
+
+void JsonWriter::null()
+{
+    beforeValue();
+    m_output += "null";
+}
+
+} // namespace tallowin

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "TallowinCore/TallowinCoreExport.h"
+#include "TallowinCore/TallowinDocument.h"
+
+#include <string>
+#include <string_view>
+
+namespace tallowin {
+
+// The deck file: a readable summary, then the whole document as JSON between two marker lines.
+// Only the JSON half is ever read back.
+struct TALLOWIN_CORE_EXPORT TaskMarkdownCodec {
+    static constexpr std::string_view beginMarker = "<!-- TALLOWIN_DATA_BEGIN -->";
+    static constexpr std::string_view endMarker = "<!-- TALLOWIN_DATA_END -->";
+
+    static std::string encode(const TallowinDocument &document);
+    // Migrates and validates. Throws TaskMarkdownCodecError, JsonReadError or TallowinValidationError.
+    static TallowinDocument decode(std::string_view text);
+};
+
+} // namespace tallowin
