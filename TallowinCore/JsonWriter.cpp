@@ -130,7 +130,7 @@ void JsonWriter::beginObject()
 {
     beforeValue();
     m_output.push_back('{');
-    m_levels.push_back(Level {true, 0});
+    m_levels.emplace_back().isObject = true;
 }
 
 void JsonWriter::endObject()
@@ -147,7 +147,7 @@ void JsonWriter::beginArray()
 {
     beforeValue();
     m_output.push_back('[');
-    m_levels.push_back(Level {false, 0});
+    m_levels.emplace_back().isObject = false;
 }
 
 void JsonWriter::endArray()

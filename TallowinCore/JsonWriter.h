@@ -45,8 +45,8 @@ public:
 
 private:
     struct Level {
-        bool isObject;
-        std::size_t count;
+        bool isObject = false;
+        std::size_t count = 0;
 #ifndef NDEBUG
         std::string lastKey;
 #endif

@@ -3,6 +3,7 @@
 #include "TallowinCore/TallowinCoreExport.h"
 #include "TallowinCore/TallowinDocument.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,8 @@ struct TALLOWIN_CORE_EXPORT TaskMarkdownCodec {
     static std::string encode(const TallowinDocument &document);
     // Migrates and validates. Throws TaskMarkdownCodecError, JsonReadError or TallowinValidationError.
     static TallowinDocument decode(std::string_view text);
+    // As decode(text), parsing in place when readableBytesAfterText bytes beyond the text may be read.
+    static TallowinDocument decode(std::string_view text, std::size_t readableBytesAfterText);
 };
 
 } // namespace tallowin

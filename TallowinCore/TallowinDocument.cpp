@@ -1,0 +1,82 @@
+#include "TallowinCore/TallowinDocument.h"
+
+#include "TallowinCore/RandomIdentifier.h"
+#include "TallowinCore/TallowinClock.h"
+#include "TallowinCore/TallowinValidationError.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <limits>
+
+namespace tallowin {
+
+namespace {
+
+bool startsWithNumberedPrefix(std::string_view id)
+{
+    return id.size() >= 3 && (id[0] == 'K' || id[0] == 'k') && (id[1] == 'B' || id[1] == 'b') && id[2] == '-';
+}
+
+// A whole decimal integer with an optional sign, within the signed 64-bit range.
+std::optional<std::int64_t> wholeInteger(std::string_view text)
+{
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    if (text.empty() || text.front() == '+')
+        return std::nullopt;
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::string TallowinDocument::newTaskID()
+{
+    return "KB-" + RandomIdentifier::lowercaseUUID();
+}
+
+std::string TallowinDocument::nextTaskID() const
+{
+    std::int64_t largest = 0;
+    bool found = false;
+    for (const TaskItem &task : tasks) {
+        if (!startsWithNumberedPrefix(task.id))
+            continue;
+        if (const auto number = wholeInteger(std::string_view(task.id).substr(3))) {
+            largest = found ? std::max(largest, *number) : *number;
+            found = true;
+        }
+    }
+    char buffer[32];
+    if (largest == std::numeric_limits<std::int64_t>::max()) {
+        // One past the largest 64-bit number still names a distinct card.
+        std::snprintf(buffer, sizeof buffer, "KB-%llu", static_cast<unsigned long long>(largest) + 1);
+    } else {
+        std::snprintf(buffer, sizeof buffer, "KB-%03lld", static_cast<long long>(largest + 1));
+    }
+    return buffer;
+}
+
+TallowinDocument TallowinDocument::migratedAndValidated() const &
+{
+    return TallowinDocument(*this).migratedAndValidated();
+}
+
+TallowinDocument TallowinDocument::migratedAndValidated() &&
+{
+    if (version != 1 && version != 2)
+        throw TallowinValidationError::unsupportedVersion(version);
+    for (TaskItem &task : tasks) {
+        if (task.state == TaskState::removed && task.mergedInto)
+            task.state = TaskState::merged;
+    }
+    version = currentVersion;
+    validate();
+    return std::move(*this);
+}
+
+} // namespace tallowin

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "TallowinCore/TallowinClock.h"
+#include "TallowinCore/TallowinCoreExport.h"
+#include "TallowinCore/TallowinDocument.h"
+#include "TallowinCore/TallowinFileOperations.h"
+#include "TallowinCore/TallowinImportReport.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace tallowin {
+
+// Owns the canonical deck file. Every write happens under a cross-process lock file, checks the revision
+// the caller read, and replaces the file atomically with owner-only permissions. Operations run one at a
+// time (a mutex); the object may be called from any thread. No document is cached: each call reads anew.
+class TALLOWIN_CORE_EXPORT TallowinRepository {
+public:
+    using Clock = std::function<TallowinInstant()>;
+
+    explicit TallowinRepository(std::filesystem::path fileURL, Clock clock = &TallowinClock::current,
+        std::shared_ptr<TallowinFileOperations> fileOperations = nullptr);
+    ~TallowinRepository();
+    TallowinRepository(const TallowinRepository &) = delete;
+    TallowinRepository &operator=(const TallowinRepository &) = delete;
+
+    const std::filesystem::path &fileURL() const { return m_fileURL; }
+    // The canonical path with ".lock" appended.
+    std::filesystem::path lockURL() const;
+
+    // Reads and decodes without a lock; relies on writers replacing the file atomically.
+    TallowinDocument load();
+    // The existing deck, or the seed written unchanged when there is no file yet.
+    TallowinDocument prepareIfNeeded(const TallowinDocument &seed);
+    // Writes the document as given if the file still has expectedRevision; the caller sets revision and time.
+    TallowinDocument save(const TallowinDocument &document, std::int64_t expectedRevision);
+    // Merges other deck files into the canonical one, reporting per file.
+    TallowinImportReport importFiles(const std::vector<std::filesystem::path> &urls);
+
+private:
+    class WriterLock;
+
+    // Protects, reads and decodes the canonical file. Callers hold m_mutex.
+    TallowinDocument readCanonical();
+    // Validates, encodes and atomically replaces the canonical file. Callers hold m_mutex and the writer lock.
+    void writeCanonical(const TallowinDocument &document);
+    // Atomically replaces path with text (temporary file in the same folder, fsync, rename, fsync of the folder).
+    void writeAtomically(const std::filesystem::path &path, const std::string &text);
+
+    std::filesystem::path m_fileURL;
+    Clock m_clock;
+    std::shared_ptr<TallowinFileOperations> m_fileOperations;
+    std::mutex m_mutex;
+};
+
+} // namespace tallowin

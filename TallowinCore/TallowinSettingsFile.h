@@ -1,0 +1,19 @@
+#pragma once
+
+#include "TallowinCore/TallowinCoreExport.h"
+#include "TallowinCore/TallowinSettings.h"
+
+#include <filesystem>
+
+namespace tallowin {
+
+struct TALLOWIN_CORE_EXPORT TallowinSettingsFile
+{
+    // Reads the settings at file, first creating it (and its folder) with the defaults when it is
+    // missing. An existing file is never rewritten, not even when it is invalid. Throws
+    // TallowinSettingsError for the content and TallowinFileError for the file system. Synchronous;
+    // safe against another process creating the same file at the same moment.
+    static TallowinSettings loadOrCreate(const std::filesystem::path &file);
+};
+
+} // namespace tallowin

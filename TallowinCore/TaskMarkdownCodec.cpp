@@ -1,0 +1,141 @@
+#include "TallowinCore/TaskMarkdownCodec.h"
+
+#include "TallowinCore/TallowinDocumentJson.h"
+#include "TallowinCore/TaskMarkdownCodecError.h"
+#include "TallowinCore/UnicodeText.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+namespace tallowin {
+
+namespace {
+
+void appendInteger(std::string &output, std::int64_t value)
+{
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    output.append(buffer, result.ptr);
+}
+
+void appendLine(std::string &output, const std::string &person, const std::string &title, const std::string &id)
+{
+    output += "- **";
+    output += person;
+    output += ":** ";
+    output += title;
+    output += " (`";
+    output += id;
+    output += "` )";
+}
+
+std::string_view scanStatus(const TallowinDocument &document)
+{
+    if (!document.lastSlackScan)
+        return "Not yet run";
+    return document.lastSlackScan->isComplete() ? "Complete" : "Incomplete";
+}
+
+// The order of the sections in the file, which differs from the order of the states.
+constexpr std::array<TaskState, 6> sectionOrder = {TaskState::active, TaskState::actionRequested, TaskState::delayed,
+    TaskState::completed, TaskState::merged, TaskState::removed};
+
+void appendSections(std::string &output, const std::vector<TaskItem> &tasks)
+{
+    std::array<std::vector<const TaskItem *>, allTaskStates.size()> groups;
+    for (const TaskItem &task : tasks)
+        groups[static_cast<std::size_t>(task.state)].push_back(&task);
+    for (TaskState state : sectionOrder) {
+        auto &group = groups[static_cast<std::size_t>(state)];
+        std::stable_sort(group.begin(), group.end(),
+            [](const TaskItem *left, const TaskItem *right) { return left->order < right->order; });
+        output += "\n\n## ";
+        output += label(state);
+        output += "\n\n";
+        if (group.empty()) {
+            output += "No cards.";
+            continue;
+        }
+        for (std::size_t i = 0; i < group.size(); ++i) {
+            if (i > 0)
+                output += '\n';
+            appendLine(output, group[i]->person, group[i]->title, group[i]->id);
+        }
+    }
+}
+
+std::size_t summarySize(const TallowinDocument &document)
+{
+    std::size_t size = 512 + document.title.size() + document.updatedAt.size();
+    for (const TaskItem &task : document.tasks)
+        size += 16 + task.person.size() + task.title.size() + task.id.size();
+    for (const TaskCandidate &candidate : document.pendingCandidates)
+        size += 16 + candidate.person.size() + candidate.title.size() + candidate.id.size();
+    return size;
+}
+
+} // namespace
+
+std::string TaskMarkdownCodec::encode(const TallowinDocument &document)
+{
+    const std::string json = TallowinDocumentJson::encode(document, JsonLayout::pretty, JsonSlashes::plain);
+
+    std::string output;
+    output.reserve(summarySize(document) + json.size() + beginMarker.size() + endMarker.size() + 2);
+    output += "# ";
+    output += document.title;
+    output += "\n\nRevision: ";
+    appendInteger(output, document.revision);
+    output += "  \nUpdated: ";
+    output += document.updatedAt;
+    output += "  \nSlack scan: ";
+    output += scanStatus(document);
+    output += "  \nRun progress: ";
+    appendInteger(output, document.runProcessedIDs ? std::int64_t(document.runProcessedIDs->size()) : 0);
+    output += " of ";
+    appendInteger(output, document.runTaskIDs ? std::int64_t(document.runTaskIDs->size()) : 0);
+    output += "\n\n## Task inbox\n\n";
+    if (document.pendingCandidates.empty())
+        output += "No candidates.";
+    for (std::size_t i = 0; i < document.pendingCandidates.size(); ++i) {
+        const TaskCandidate &candidate = document.pendingCandidates[i];
+        if (i > 0)
+            output += '\n';
+        appendLine(output, candidate.person, candidate.title, candidate.id);
+    }
+    appendSections(output, document.tasks);
+    output += "\n\n## Machine data\n\n";
+    output += beginMarker;
+    output += '\n';
+    output += json;
+    output += '\n';
+    output += endMarker;
+    return output;
+}
+
+TallowinDocument TaskMarkdownCodec::decode(std::string_view text)
+{
+    return decode(text, 0);
+}
+
+TallowinDocument TaskMarkdownCodec::decode(std::string_view text, std::size_t readableBytesAfterText)
+{
+    const std::size_t begin = text.find(beginMarker);
+    if (begin == std::string_view::npos)
+        throw TaskMarkdownCodecError::missingDataBlock();
+    const std::size_t blockStart = begin + beginMarker.size();
+    const std::size_t end = text.find(endMarker, blockStart);
+    if (end == std::string_view::npos)
+        throw TaskMarkdownCodecError::missingDataBlock();
+
+    const std::string_view block = UnicodeText::trimmedWhitespaceAndNewlines(text.substr(blockStart, end - blockStart));
+    const std::size_t blockEnd = static_cast<std::size_t>(block.data() + block.size() - text.data());
+    TallowinDocument document
+        = TallowinDocumentJson::decode(block, text.size() - blockEnd + readableBytesAfterText);
+    if (document.version != 1 && document.version != 2)
+        throw TaskMarkdownCodecError::invalidVersion(document.version);
+    return std::move(document).migratedAndValidated();
+}
+
+} // namespace tallowin

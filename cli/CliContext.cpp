@@ -1,0 +1,36 @@
+#include "cli/CliContext.h"
+
+#include "TallowinCore/TallowinError.h"
+#include "TallowinCore/TallowinFileLocation.h"
+#include "TallowinCore/TallowinPrivateStorage.h"
+#include "TallowinCore/TallowinTextFile.h"
+#include "TallowinCore/TaskMarkdownCodec.h"
+
+namespace tallowin::cli {
+
+std::filesystem::path resolveDeckPath(const std::optional<std::string> &fileOption)
+{
+    if (fileOption && !fileOption->empty())
+        return std::filesystem::absolute(*fileOption);
+    if (const auto fromEnvironment = TallowinFileLocation::environmentOverride())
+        return std::filesystem::absolute(*fromEnvironment);
+    return TallowinFileLocation::defaultDeckPath();
+}
+
+TallowinInstant resolveNow(const std::optional<std::string> &nowOption)
+{
+    if (!nowOption)
+        return TallowinClock::current();
+    if (const auto instant = TallowinClock::date(*nowOption))
+        return *instant;
+    throw TallowinError("The time " + *nowOption + " is not a timestamp such as 2026-03-14T09:26:53.589Z.");
+}
+
+TallowinDocument loadDeck(const std::filesystem::path &deckPath)
+{
+    TallowinPrivateStorage::protectFile(deckPath);
+    const std::string text = TallowinTextFile::read(deckPath);
+    return TaskMarkdownCodec::decode(text, TallowinTextFile::spareCapacity(text));
+}
+
+} // namespace tallowin::cli

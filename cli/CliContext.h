@@ -1,0 +1,30 @@
+#pragma once
+
+#include "TallowinCore/TallowinClock.h"
+#include "TallowinCore/TallowinDocument.h"
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+namespace tallowin::cli {
+
+// What every command gets: the deck it works on, the instant it treats as now, and where it prints.
+struct CliContext {
+    std::filesystem::path deckPath;
+    TallowinInstant now;
+    std::ostream &out;
+
+    std::string nowText() const { return TallowinClock::now(now); }
+};
+
+// --file, else TALLOWIN_FILE_PATH, else the default location.
+std::filesystem::path resolveDeckPath(const std::optional<std::string> &fileOption);
+// --now in any form the clock reads; the clock otherwise.
+TallowinInstant resolveNow(const std::optional<std::string> &nowOption);
+
+// Reads and decodes the deck without creating it.
+TallowinDocument loadDeck(const std::filesystem::path &deckPath);
+
+} // namespace tallowin::cli
