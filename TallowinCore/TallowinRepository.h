@@ -49,6 +49,7 @@ private:
     // Validates, encodes and atomically replaces the canonical file. Callers hold m_mutex and the writer lock.
     void writeCanonical(const TallowinDocument &document);
     // Atomically replaces path with text (temporary file in the same folder, fsync, rename, fsync of the folder).
+    // Callers hold the writer lock, which also makes temporaries left by a writer that died safe to remove.
     void writeAtomically(const std::filesystem::path &path, const std::string &text);
 
     std::filesystem::path m_fileURL;

@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 #include "cli/ReadCommands.h"
+#include "cli/StorageCommands.h"
 
 #include <CLI/CLI.hpp>
 
@@ -8,6 +9,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 using namespace tallowin;
 using namespace tallowin::cli;
@@ -39,6 +41,12 @@ int main(int argc, char **argv)
     addCommand("check", "Decode, migrate and validate the deck", runCheck);
     addCommand("show", "Print the deck as the file's JSON block", runShow);
     addCommand("render", "Print the deck file's text as it would be written", runRender);
+    addCommand("init", "Create the deck from the empty seed when it is missing", runInit);
+    std::vector<std::string> importFiles;
+    addCommand("import", "Merge other deck files into the deck", [&importFiles](const CliContext &context) {
+        return runImport(context, importFiles);
+    })->add_option("FILE", importFiles, "Deck files to import")->required();
+    addCommand("settings", "Create the settings file when missing and print it", runSettings);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "TallowinCore/TallowinClock.h"
+#include "TallowinCore/TallowinCoreExport.h"
+#include "TallowinCore/TallowinDocument.h"
+#include "TallowinCore/TaskDecision.h"
+
+#include <string>
+
+namespace tallowin {
+
+// Applies one review decision to one card.
+struct TALLOWIN_CORE_EXPORT TallowinDeciding
+{
+    // Returns a new document: opens a run over the review queue when none is open, changes the card, appends one
+    // history event, keeps the run's processed list, stamps updatedAt with now and validates. revision stays.
+    // Throws TallowinDomainError::taskNotFound for a missing or merged card, and the result's validation error.
+    static TallowinDocument deciding(const TallowinDocument &document, const std::string &taskID,
+        const TaskDecision &decision, const std::string &note, TallowinInstant now);
+};
+
+} // namespace tallowin

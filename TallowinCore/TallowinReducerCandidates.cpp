@@ -1,0 +1,95 @@
+#include "TallowinCore/TallowinReducer.h"
+
+#include "TallowinCore/RandomIdentifier.h"
+#include "TallowinCore/SourceIdentity.h"
+#include "TallowinCore/TallowinDomainError.h"
+#include "TallowinCore/TaskOrder.h"
+
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+
+namespace tallowin {
+
+namespace {
+
+// Locale-independent, so the same candidate becomes the same card ID on every machine.
+std::string lowercased(const std::string &text)
+{
+    const bool ascii
+        = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        std::string out = text;
+        for (char &c : out) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return out;
+    }
+    icu::UnicodeString string
+        = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    string.toLower(icu::Locale::getRoot());
+    std::string out;
+    string.toUTF8String(out);
+    return out;
+}
+
+std::size_t candidateIndex(const TallowinDocument &document, const std::string &candidateID)
+{
+    const auto &candidates = document.pendingCandidates;
+    const auto found = std::find_if(candidates.begin(), candidates.end(),
+        [&](const TaskCandidate &candidate) { return candidate.id == candidateID; });
+    if (found == candidates.end())
+        throw TallowinDomainError::candidateNotFound(candidateID);
+    return static_cast<std::size_t>(found - candidates.begin());
+}
+
+} // namespace
+
+TallowinDocument TallowinReducer::acceptingCandidate(
+    const TallowinDocument &document, const std::string &candidateID, const std::string &stamp)
+{
+    const std::size_t index = candidateIndex(document, candidateID);
+
+    TallowinDocument result = document;
+    TaskCandidate candidate = std::move(result.pendingCandidates[index]);
+    result.pendingCandidates.erase(result.pendingCandidates.begin() + static_cast<std::ptrdiff_t>(index));
+
+    TaskItem task;
+    task.id = "KB-" + lowercased(candidate.id);
+    task.order = TaskOrder::next(result.tasks);
+    task.person = std::move(candidate.person);
+    task.title = std::move(candidate.title);
+    task.context = std::move(candidate.context);
+    task.kind = candidate.kind;
+    task.state = TaskState::active;
+    task.sources.push_back(std::move(candidate.source));
+    task.history.push_back(TaskHistoryEvent {
+        RandomIdentifier::lowercaseUUID(), stamp, "candidate_accepted", std::move(candidate.classificationReason)});
+    task.createdAt = stamp;
+    task.updatedAt = stamp;
+
+    // An accepted card is reviewed in the run that is open now.
+    if (result.runID)
+        (result.runTaskIDs ? *result.runTaskIDs : result.runTaskIDs.emplace()).push_back(task.id);
+    result.tasks.push_back(std::move(task));
+    return result;
+}
+
+TallowinDocument TallowinReducer::dismissingCandidate(const TallowinDocument &document, const std::string &candidateID)
+{
+    const std::size_t index = candidateIndex(document, candidateID);
+    const TaskCandidate &candidate = document.pendingCandidates[index];
+    // Keyed before anything changes: a link without a key leaves the candidate in the inbox.
+    std::string key = SourceIdentity::itemKey(candidate.source.url, candidate.title);
+
+    TallowinDocument result = document;
+    result.pendingCandidates.erase(result.pendingCandidates.begin() + static_cast<std::ptrdiff_t>(index));
+    auto &keys = result.dismissedCandidateKeys;
+    if (std::find(keys.begin(), keys.end(), key) == keys.end())
+        keys.push_back(std::move(key));
+    return result;
+}
+
+} // namespace tallowin

@@ -1,0 +1,15 @@
+#include "TallowinCore/TallowinSaveActivity.h"
+
+namespace tallowin {
+
+bool isWriting(TallowinSaveActivity activity)
+{
+    return activity != TallowinSaveActivity::idle;
+}
+
+bool showsBusyChrome(TallowinSaveActivity activity)
+{
+    return activity == TallowinSaveActivity::taskChange;
+}
+
+} // namespace tallowin

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "TallowinCore/TallowinCoreExport.h"
+#include "TallowinCore/TaskItem.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tallowin {
+
+// Card order values. Existing orders are never renumbered; new and re-queued cards go behind all others.
+struct TALLOWIN_CORE_EXPORT TaskOrder
+{
+    // The largest order of the cards, or 0 when there are none.
+    static std::int64_t largest(const std::vector<TaskItem> &tasks);
+    // One past the largest order (1 for no cards). Stops at the largest 64-bit value, where orders may tie.
+    static std::int64_t next(const std::vector<TaskItem> &tasks) { return after(largest(tasks)); }
+    static std::int64_t after(std::int64_t order);
+};
+
+} // namespace tallowin

@@ -1,0 +1,44 @@
+#include "cli/StorageCommands.h"
+
+#include "cli/ReadCommands.h"
+#include "cli/WritePath.h"
+#include "TallowinCore/TallowinFileLocation.h"
+#include "TallowinCore/TallowinSettingsFile.h"
+#include "TallowinCore/TallowinSettingsTOML.h"
+
+#include <ostream>
+
+namespace tallowin::cli {
+
+int runInit(const CliContext &context)
+{
+    openRepository(context).prepareIfNeeded(emptySeed(context));
+    return runCheck(context);
+}
+
+int runImport(const CliContext &context, const std::vector<std::string> &files)
+{
+    std::vector<std::filesystem::path> urls;
+    urls.reserve(files.size());
+    for (const std::string &file : files)
+        urls.push_back(std::filesystem::absolute(file));
+    const TallowinImportReport report = openRepository(context).importFiles(urls);
+    context.out << report.summary() << '\n';
+    for (const TallowinImportReport::Source &source : report.sources) {
+        context.out << source.url.string() << ": " << rawValue(source.outcome);
+        if (source.reason)
+            context.out << ". " << *source.reason;
+        context.out << '\n';
+    }
+    return 0;
+}
+
+int runSettings(const CliContext &context)
+{
+    const TallowinSettings settings
+        = TallowinSettingsFile::loadOrCreate(TallowinFileLocation::settingsPath(context.deckPath));
+    context.out << TallowinSettingsTOML::encode(settings);
+    return 0;
+}
+
+} // namespace tallowin::cli
