@@ -5,6 +5,7 @@
 #include "TallowinCore/TallowinDocument.h"
 #include "TallowinCore/TallowinFileOperations.h"
 #include "TallowinCore/TallowinImportReport.h"
+#include "TallowinCore/TaskContract.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -38,6 +39,8 @@ public:
     TallowinDocument prepareIfNeeded(const TallowinDocument &seed);
     // Writes the document as given if the file still has expectedRevision; the caller sets revision and time.
     TallowinDocument save(const TallowinDocument &document, std::int64_t expectedRevision);
+    // Folds pipeline input into the file under the lock; input that changes nothing writes nothing.
+    TallowinDocument ingest(const std::vector<TaskContract> &contracts);
     // Merges other deck files into the canonical one, reporting per file.
     TallowinImportReport importFiles(const std::vector<std::filesystem::path> &urls);
 

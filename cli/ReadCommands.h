@@ -8,5 +8,6 @@ namespace tallowin::cli {
 int runCheck(const CliContext &context);
 int runShow(const CliContext &context);
 int runRender(const CliContext &context);
+int runQueue(const CliContext &context);
 
 } // namespace tallowin::cli

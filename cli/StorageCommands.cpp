@@ -1,11 +1,13 @@
 #include "cli/StorageCommands.h"
 
+#include "cli/CommandTable.h"
 #include "cli/ReadCommands.h"
 #include "cli/WritePath.h"
 #include "TallowinCore/TallowinFileLocation.h"
 #include "TallowinCore/TallowinSettingsFile.h"
 #include "TallowinCore/TallowinSettingsTOML.h"
 
+#include <memory>
 #include <ostream>
 
 namespace tallowin::cli {
@@ -39,6 +41,16 @@ int runSettings(const CliContext &context)
         = TallowinSettingsFile::loadOrCreate(TallowinFileLocation::settingsPath(context.deckPath));
     context.out << TallowinSettingsTOML::encode(settings);
     return 0;
+}
+
+void registerStorageCommands(CommandTable &table)
+{
+    table.add("init", "Create the deck from the empty seed when it is missing", runInit);
+    auto files = std::make_shared<std::vector<std::string>>();
+    table.add("import", "Merge other deck files into the deck", [files](const CliContext &context) {
+             return runImport(context, *files);
+         })->add_option("FILE", *files, "Deck files to import")->required();
+    table.add("settings", "Create the settings file when missing and print it", runSettings);
 }
 
 } // namespace tallowin::cli

@@ -1,15 +1,12 @@
 #include "cli/CliContext.h"
-#include "cli/ReadCommands.h"
-#include "cli/StorageCommands.h"
+#include "cli/CommandTable.h"
 
 #include <CLI/CLI.hpp>
 
 #include <exception>
-#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
-#include <vector>
 
 using namespace tallowin;
 using namespace tallowin::cli;
@@ -32,21 +29,11 @@ int main(int argc, char **argv)
     app.add_option("--file", fileOption, "The deck file (else TALLOWIN_FILE_PATH, else the default location)");
     app.add_option("--now", nowOption, "The instant to use as now, for example 2026-03-14T09:26:53.589Z");
 
-    std::function<int(const CliContext &)> command;
-    auto addCommand = [&](const char *name, const char *description, std::function<int(const CliContext &)> run) {
-        CLI::App *sub = app.add_subcommand(name, description);
-        sub->callback([&command, run] { command = run; });
-        return sub;
-    };
-    addCommand("check", "Decode, migrate and validate the deck", runCheck);
-    addCommand("show", "Print the deck as the file's JSON block", runShow);
-    addCommand("render", "Print the deck file's text as it would be written", runRender);
-    addCommand("init", "Create the deck from the empty seed when it is missing", runInit);
-    std::vector<std::string> importFiles;
-    addCommand("import", "Merge other deck files into the deck", [&importFiles](const CliContext &context) {
-        return runImport(context, importFiles);
-    })->add_option("FILE", importFiles, "Deck files to import")->required();
-    addCommand("settings", "Create the settings file when missing and print it", runSettings);
+    CommandTable table(app);
+    registerReadCommands(table);
+    registerStorageCommands(table);
+    registerReviewCommands(table);
+    registerDeckCommands(table);
 
     try {
         app.parse(argc, argv);
@@ -63,7 +50,7 @@ int main(int argc, char **argv)
 
     try {
         const CliContext context {resolveDeckPath(fileOption), resolveNow(nowOption), std::cout};
-        const int status = command(context);
+        const int status = table.chosen()(context);
         std::cout.flush();
         return status;
     } catch (const std::exception &error) {

@@ -1,0 +1,139 @@
+#include "cli/CommandTable.h"
+#include "cli/IdResolution.h"
+#include "cli/ReadCommands.h"
+#include "cli/WritePath.h"
+#include "TallowinCore/TallowinCommand.h"
+#include "TallowinCore/TallowinDeciding.h"
+#include "TallowinCore/TallowinDirectEdit.h"
+#include "TallowinCore/TallowinError.h"
+#include "TallowinCore/TallowinReducer.h"
+
+#include <algorithm>
+#include <memory>
+
+// The actions on one card, each printing the notice the application shows for it.
+
+namespace tallowin::cli {
+
+namespace {
+
+const std::string &titleOf(const TallowinDocument &document, const std::string &taskID)
+{
+    return std::find_if(document.tasks.begin(), document.tasks.end(), [&](const TaskItem &task) {
+        return task.id == taskID;
+    })->title;
+}
+
+struct DelayChoice {
+    TaskDecision decision;
+    std::string label;
+};
+
+DelayChoice delayChoice(const std::string &when)
+{
+    if (when == "tomorrow")
+        return {TaskDecision::tomorrow(), "Tomorrow"};
+    if (when == "next-week")
+        return {TaskDecision::nextWeek(), "Next week"};
+    if (when == "next-run")
+        return {TaskDecision::nextReview(), "Next review"};
+    if (const auto instant = TallowinClock::date(when))
+        return {TaskDecision::schedule(*instant), "Choose a date…"};
+    throw TallowinError("Delay to tomorrow, next-week, next-run or a time such as 2026-03-14T09:26:53.589Z, not "
+        + when + ".");
+}
+
+std::string lowercased(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+struct CardArguments {
+    std::string id;
+    std::string text;
+    std::string note;
+};
+
+CLI::App *addCardCommand(CommandTable &table, const char *name, const char *description,
+    const std::shared_ptr<CardArguments> &arguments, CommandAction action)
+{
+    CLI::App *command = table.add(name, description, std::move(action));
+    command->add_option("ID", arguments->id, "The card's ID or the start of it")->required();
+    return command;
+}
+
+} // namespace
+
+void registerReviewCommands(CommandTable &table)
+{
+    auto arguments = std::make_shared<CardArguments>();
+
+    addCardCommand(table, "complete", "Complete a card; links in the outcome become evidence", arguments,
+        [arguments](const CliContext &context) {
+            return runChange(context, [&](const TallowinDocument &document) {
+                const std::string id = resolveCardID(document, arguments->id);
+                return DeckChange {TallowinDeciding::deciding(document, id, TaskDecision::complete(arguments->text),
+                                       "", context.now),
+                    "Completed " + titleOf(document, id) + "."};
+            });
+        })->add_option("OUTCOME", arguments->text, "What came of it");
+
+    auto delay = addCardCommand(table, "delay", "Send a card to a later pile", arguments,
+        [arguments](const CliContext &context) {
+            const DelayChoice choice = delayChoice(arguments->text);
+            return runChange(context, [&](const TallowinDocument &document) {
+                const std::string id = resolveCardID(document, arguments->id);
+                return DeckChange {TallowinDeciding::deciding(document, id, choice.decision, arguments->note,
+                                       context.now),
+                    "Moved " + titleOf(document, id) + " to " + lowercased(choice.label) + "."};
+            });
+        });
+    delay->add_option("WHEN", arguments->text, "tomorrow, next-week, next-run or a timestamp")->required();
+    delay->add_option("--note", arguments->note, "Why");
+
+    addCardCommand(table, "remove", "Remove a card", arguments, [arguments](const CliContext &context) {
+        return runChange(context, [&](const TallowinDocument &document) {
+            const std::string id = resolveCardID(document, arguments->id);
+            return DeckChange {TallowinDeciding::deciding(document, id, TaskDecision::remove(), "", context.now),
+                "Task removed. Choose Undo to bring it back."};
+        });
+    });
+
+    addCardCommand(table, "restore", "Bring a finished card back into review", arguments,
+        [arguments](const CliContext &context) {
+            return runChange(context, [&](const TallowinDocument &document) {
+                const std::string id = resolveCardID(document, arguments->id);
+                return DeckChange {
+                    TallowinDeciding::deciding(document, id, TaskDecision::restore(), "", context.now), ""};
+            });
+        });
+
+    addCardCommand(table, "next", "Move a card of the run behind the others", arguments,
+        [arguments](const CliContext &context) {
+            return runChange(context, [&](const TallowinDocument &document) {
+                const std::string id = resolveCardID(document, arguments->id);
+                return DeckChange {TallowinReducer::apply(TallowinCommand::moveToBack(id), document, context.now), ""};
+            });
+        });
+
+    addCardCommand(table, "person", "Change whom a card concerns", arguments, [arguments](const CliContext &context) {
+        return runChange(context, [&](const TallowinDocument &document) {
+            const std::string id = resolveCardID(document, arguments->id);
+            return DeckChange {TallowinDirectEdit::changingPerson(document, id, arguments->text, context.now),
+                "Updated the card owner."};
+        });
+    })->add_option("NAME", arguments->text, "The person")->required();
+
+    addCardCommand(table, "ask", "Queue an instruction for the outside agent", arguments,
+        [arguments](const CliContext &context) {
+            return runChange(context, [&](const TallowinDocument &document) {
+                const std::string id = resolveCardID(document, arguments->id);
+                return DeckChange {
+                    TallowinDirectEdit::requestingAgentAction(document, id, arguments->text, context.now),
+                    "Requested an agent action for " + titleOf(document, id) + "."};
+            });
+        })->add_option("INSTRUCTION", arguments->text, "What the agent should do")->required();
+}
+
+} // namespace tallowin::cli
