@@ -1,9 +1,11 @@
 #include "TallowinCore/JsonWriter.h"
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 namespace tallowin {
@@ -70,18 +72,49 @@ JsonWriter::JsonWriter(std::string &output, JsonLayout layout, JsonSlashes slash
     m_levels.reserve(8);
 }
 
+namespace {
+
+// Whether any of eight bytes needs an escape; exact for the bytes that matter (all below 0x80).
+bool wordNeedsEscape(std::uint64_t word, bool slash)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    const auto hasZeroByte = [](std::uint64_t value) { return (value - ones) & ~value & highs; };
+    std::uint64_t hits = ((word - ones * 0x20) & ~word & highs) | hasZeroByte(word ^ (ones * '"'))
+        | hasZeroByte(word ^ (ones * '\\'));
+    if (slash)
+        hits |= hasZeroByte(word ^ (ones * '/'));
+    return hits != 0;
+}
+
+} // namespace
+
 void JsonWriter::appendQuoted(std::string &output, std::string_view text, JsonSlashes slashes)
 {
-    const auto &table = slashes == JsonSlashes::escaped ? slashEscapes : plainEscapes;
+    const bool slash = slashes == JsonSlashes::escaped;
+    const auto &table = slash ? slashEscapes : plainEscapes;
     output.push_back('"');
     std::size_t runStart = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (!table[c]) [[likely]]
-            continue;
-        output.append(text.data() + runStart, i - runStart);
-        appendEscape(output, c);
-        runStart = i + 1;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // Long texts are mostly plain: skip eight bytes at a time until a word holds something to escape.
+        if (i + 8 <= text.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            if (!wordNeedsEscape(word, slash)) {
+                i += 8;
+                continue;
+            }
+        }
+        const std::size_t end = std::min(text.size(), i + 8);
+        for (; i < end; ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (!table[c])
+                continue;
+            output.append(text.data() + runStart, i - runStart);
+            appendEscape(output, c);
+            runStart = i + 1;
+        }
     }
     output.append(text.data() + runStart, text.size() - runStart);
     output.push_back('"');

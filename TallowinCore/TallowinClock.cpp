@@ -111,6 +111,35 @@ private:
     std::size_t m_position = 0;
 };
 
+// The form every timestamp of ours has, checked without building an instant; decks hold tens of thousands.
+bool isCanonicalTimestamp(std::string_view text)
+{
+    if (text.size() != 24 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':'
+        || text[16] != ':' || text[19] != '.' || text[23] != 'Z')
+        return false;
+    const auto digits = [&text](std::size_t at, std::size_t count) {
+        int value = 0;
+        for (std::size_t i = at; i < at + count; ++i) {
+            const unsigned digit = unsigned(text[i]) - unsigned('0');
+            if (digit > 9)
+                return -1;
+            value = value * 10 + int(digit);
+        }
+        return value;
+    };
+    const int yearValue = digits(0, 4);
+    const int monthValue = digits(5, 2);
+    const int dayValue = digits(8, 2);
+    const int hour = digits(11, 2);
+    const int minute = digits(14, 2);
+    const int second = digits(17, 2);
+    if (yearValue < 0 || monthValue < 1 || monthValue > 12 || dayValue < 1 || hour < 0 || hour > 23 || minute < 0
+        || minute > 59 || second < 0 || second > 59 || digits(20, 3) < 0)
+        return false;
+    const year_month_day_last last {year {yearValue}, month_day_last {month {unsigned(monthValue)}}};
+    return unsigned(dayValue) <= unsigned(last.day());
+}
+
 char *writeDigits(char *out, unsigned value, int width)
 {
     for (int i = width - 1; i >= 0; --i) {
@@ -218,6 +247,11 @@ std::string TallowinClock::tomorrow(TallowinInstant from)
 std::string TallowinClock::nextWeek(TallowinInstant from)
 {
     return addingLocalDays(from, 7);
+}
+
+bool TallowinClock::isTimestamp(std::string_view text)
+{
+    return isCanonicalTimestamp(text) || date(text).has_value();
 }
 
 } // namespace tallowin

@@ -21,7 +21,7 @@ struct TALLOWIN_CORE_EXPORT TallowinClock {
 
     // Reads the format above, or internet date-time without fractional seconds, with "Z" or a numeric offset.
     static std::optional<TallowinInstant> date(std::string_view text);
-    static bool isTimestamp(std::string_view text) { return date(text).has_value(); }
+    static bool isTimestamp(std::string_view text);
 
     // One and seven calendar days later in the local time zone (TZ), keeping the wall-clock time.
     static std::string tomorrow(TallowinInstant from);

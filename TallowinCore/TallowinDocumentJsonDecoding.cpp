@@ -567,7 +567,9 @@ std::size_t TallowinDocumentJson::paddingBytes()
 
 TallowinDocument TallowinDocumentJson::decode(std::string_view json, std::size_t readableBytesAfter)
 {
-    simdjson::dom::parser parser;
+    // One parser per thread, kept between calls: its buffers are sized to the largest deck seen, and
+    // allocating (and first touching) them anew costs more than the parse itself.
+    thread_local simdjson::dom::parser parser;
     element root;
     simdjson::error_code error;
     if (readableBytesAfter >= simdjson::SIMDJSON_PADDING) {
@@ -575,11 +577,10 @@ TallowinDocument TallowinDocumentJson::decode(std::string_view json, std::size_t
     } else {
         const simdjson::padded_string padded(json);
         error = parser.parse(padded).get(root);
-        if (!error)
-            return readDocument(root);
     }
     if (error)
         throw JsonReadError::malformed(lowerFirst(simdjson::error_message(error)));
+    // Strings and the tape live in the parser, not in the input, so the padded copy may already be gone.
     return readDocument(root);
 }
 

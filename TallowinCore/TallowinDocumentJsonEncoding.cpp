@@ -69,10 +69,15 @@ void writeLane(JsonWriter &writer, const ScanLaneEvidence &lane)
 }
 
 // The text must be valid UTF-8 to be JSON; one fast pass over the result checks every string at once.
-std::string checkedUTF8(std::string output)
+void checkUTF8(std::string_view output)
 {
     if (!simdjson::validate_utf8(output.data(), output.size()))
         throw std::invalid_argument("The deck holds text that is not valid UTF-8 and cannot be written as JSON.");
+}
+
+std::string checkedUTF8(std::string output)
+{
+    checkUTF8(output);
     return output;
 }
 
@@ -82,16 +87,6 @@ template<typename Value> std::string encodeValue(const Value &value, JsonLayout 
     JsonWriter writer(output, layout, slashes);
     TallowinDocumentJson::write(writer, value);
     return checkedUTF8(std::move(output));
-}
-
-std::size_t estimatedSize(const TallowinDocument &document)
-{
-    std::size_t size = 1024;
-    for (const TaskItem &task : document.tasks) {
-        size += 600 + task.title.size() + task.context.size() + task.result.size() + task.instruction.size();
-        size += task.history.size() * 160 + task.sources.size() * 160;
-    }
-    return size + document.pendingCandidates.size() * 700;
 }
 
 } // namespace
@@ -208,13 +203,34 @@ void TallowinDocumentJson::write(JsonWriter &writer, const TallowinDocument &doc
     writer.endObject();
 }
 
+std::size_t TallowinDocumentJson::estimatedSize(const TallowinDocument &document)
+{
+    std::size_t size = 1024;
+    for (const TaskItem &task : document.tasks) {
+        size += 700 + task.title.size() + task.context.size() + task.result.size() + task.instruction.size()
+            + task.person.size();
+        size += task.history.size() * 200 + task.sources.size() * 250;
+        for (const TaskHistoryEvent &event : task.history)
+            size += event.note.size();
+    }
+    return size + document.pendingCandidates.size() * 900;
+}
+
+void TallowinDocumentJson::append(
+    std::string &output, const TallowinDocument &document, JsonLayout layout, JsonSlashes slashes)
+{
+    const std::size_t start = output.size();
+    JsonWriter writer(output, layout, slashes);
+    write(writer, document);
+    checkUTF8(std::string_view(output).substr(start));
+}
+
 std::string TallowinDocumentJson::encode(const TallowinDocument &document, JsonLayout layout, JsonSlashes slashes)
 {
     std::string output;
     output.reserve(estimatedSize(document));
-    JsonWriter writer(output, layout, slashes);
-    write(writer, document);
-    return checkedUTF8(std::move(output));
+    append(output, document, layout, slashes);
+    return output;
 }
 
 std::string TallowinDocumentJson::encode(const TaskItem &task, JsonLayout layout, JsonSlashes slashes)

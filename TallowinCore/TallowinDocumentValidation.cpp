@@ -5,7 +5,10 @@
 #include "TallowinCore/TallowinValidationError.h"
 #include "TallowinCore/UnicodeText.h"
 
-#include <unordered_set>
+#include "TallowinCore/FlatStringSet.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace tallowin {
 
@@ -22,35 +25,60 @@ bool isBlank(const std::string &text)
     return UnicodeText::trimmedWhitespaceAndNewlines(text).empty();
 }
 
-void validateCards(const std::vector<TaskItem> &tasks, std::unordered_set<std::string_view> &taskIDs)
+bool cardTimestampsAreValid(const TaskItem &task)
+{
+    if (!TallowinClock::isTimestamp(task.createdAt) || !TallowinClock::isTimestamp(task.updatedAt))
+        return false;
+    if (task.state == TaskState::delayed && !(task.resumeAt && TallowinClock::isTimestamp(*task.resumeAt)))
+        return false;
+    return std::all_of(task.history.begin(), task.history.end(),
+        [](const TaskHistoryEvent &event) { return TallowinClock::isTimestamp(event.at); });
+}
+
+// Two passes: the first reads every card's scattered strings once, in a loop whose memory reads do not
+// depend on each other (hashes of history IDs, timestamp checks); the second applies the rules in their
+// order using only those results, so the first failing rule is still the one reported.
+void validateCards(const std::vector<TaskItem> &tasks, FlatStringSet &taskIDs)
 {
     std::size_t eventCount = 0;
     for (const TaskItem &task : tasks)
         eventCount += task.history.size();
-    std::unordered_set<std::string_view> historyIDs;
-    historyIDs.reserve(eventCount);
+    std::vector<std::uint64_t> eventHashes;
+    eventHashes.reserve(eventCount);
+    std::vector<bool> timestampsValid(tasks.size());
+    for (std::size_t index = 0; index < tasks.size(); ++index) {
+        for (const TaskHistoryEvent &event : tasks[index].history)
+            eventHashes.push_back(FlatStringSet::hashOf(event.id));
+        timestampsValid[index] = cardTimestampsAreValid(tasks[index]);
+    }
 
-    for (const TaskItem &task : tasks) {
-        if (!taskIDs.insert(task.id).second)
+    FlatStringSet historyIDs(eventCount);
+    std::size_t eventIndex = 0;
+    for (std::size_t index = 0; index < tasks.size(); ++index) {
+        const TaskItem &task = tasks[index];
+        if (!taskIDs.insert(task.id))
             throw TallowinValidationError::duplicateTaskID(task.id);
-        requireTimestamp(task.createdAt);
-        requireTimestamp(task.updatedAt);
-        if (task.state == TaskState::delayed && !(task.resumeAt && TallowinClock::isTimestamp(*task.resumeAt)))
-            throw TallowinValidationError::invalidDelayedTask(task.id);
+        const bool valid = timestampsValid[index];
+        if (!valid) {
+            requireTimestamp(task.createdAt);
+            requireTimestamp(task.updatedAt);
+            if (task.state == TaskState::delayed && !(task.resumeAt && TallowinClock::isTimestamp(*task.resumeAt)))
+                throw TallowinValidationError::invalidDelayedTask(task.id);
+        }
         for (const TaskHistoryEvent &event : task.history) {
-            if (!historyIDs.insert(event.id).second)
+            if (!historyIDs.insert(event.id, eventHashes[eventIndex++]))
                 throw TallowinValidationError::duplicateHistoryID(event.id);
-            requireTimestamp(event.at);
+            if (!valid)
+                requireTimestamp(event.at);
         }
     }
 }
 
 void validateCandidates(const std::vector<TaskCandidate> &candidates)
 {
-    std::unordered_set<std::string_view> candidateIDs;
-    candidateIDs.reserve(candidates.size());
+    FlatStringSet candidateIDs(candidates.size());
     for (const TaskCandidate &candidate : candidates) {
-        if (!candidateIDs.insert(candidate.id).second)
+        if (!candidateIDs.insert(candidate.id))
             throw TallowinValidationError::duplicateCandidateID(candidate.id);
         if (isBlank(candidate.person) || isBlank(candidate.title) || isBlank(candidate.context)
             || isBlank(candidate.classificationReason))
@@ -65,7 +93,7 @@ void validateCandidates(const std::vector<TaskCandidate> &candidates)
     }
 }
 
-void validateRun(const TallowinDocument &document, const std::unordered_set<std::string_view> &taskIDs)
+void validateRun(const TallowinDocument &document, const FlatStringSet &taskIDs)
 {
     if (!document.runTaskIDs)
         return;
@@ -77,14 +105,16 @@ void validateRun(const TallowinDocument &document, const std::unordered_set<std:
     }
     if (!document.runProcessedIDs)
         return;
-    const std::unordered_set<std::string_view> runIDs(document.runTaskIDs->begin(), document.runTaskIDs->end());
+    FlatStringSet runIDs(document.runTaskIDs->size());
+    for (const std::string &id : *document.runTaskIDs)
+        runIDs.insert(id);
     for (const std::string &id : *document.runProcessedIDs) {
         if (!runIDs.contains(id))
             throw TallowinValidationError::invalidProcessedTaskID(id);
     }
 }
 
-void validateMergeLinks(const std::vector<TaskItem> &tasks, const std::unordered_set<std::string_view> &taskIDs)
+void validateMergeLinks(const std::vector<TaskItem> &tasks, const FlatStringSet &taskIDs)
 {
     for (const TaskItem &task : tasks) {
         if (task.state == TaskState::merged && !task.mergedInto)
@@ -104,8 +134,7 @@ void validateMergeLinks(const std::vector<TaskItem> &tasks, const std::unordered
 
 void TallowinDocument::validate() const
 {
-    std::unordered_set<std::string_view> taskIDs;
-    taskIDs.reserve(tasks.size());
+    FlatStringSet taskIDs(tasks.size());
     validateCards(tasks, taskIDs);
     validateCandidates(pendingCandidates);
     requireTimestamp(updatedAt);

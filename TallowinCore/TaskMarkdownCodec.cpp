@@ -19,14 +19,42 @@ void appendInteger(std::string &output, std::int64_t value)
     output.append(buffer, result.ptr);
 }
 
+// Both markers start with this; no text of ours may contain it, or the next read would find the
+// data block in the wrong place and the deck could not be read again.
+constexpr std::string_view markerStart = "<!-- TALLOWIN_DATA_";
+
+// Inserts a card's text into the summary as it is, except that marker text reads "&lt;!-- ...":
+// Markdown shows the same characters, and the file keeps a single pair of markers.
+void appendInline(std::string &output, std::string_view text)
+{
+    std::size_t position = text.find(markerStart);
+    while (position != std::string_view::npos) {
+        output.append(text.substr(0, position));
+        output += "&lt;";
+        text.remove_prefix(position + 1);
+        position = text.find(markerStart);
+    }
+    output.append(text);
+}
+
+// In the JSON block a "<" can only stand inside a string, where "\u003c" reads back as the same text.
+void escapeMarkersInJson(std::string &output, std::size_t jsonStart)
+{
+    std::size_t position = output.find(markerStart, jsonStart);
+    while (position != std::string::npos) {
+        output.replace(position, 1, "\\u003c");
+        position = output.find(markerStart, position);
+    }
+}
+
 void appendLine(std::string &output, const std::string &person, const std::string &title, const std::string &id)
 {
     output += "- **";
-    output += person;
+    appendInline(output, person);
     output += ":** ";
-    output += title;
+    appendInline(output, title);
     output += " (`";
-    output += id;
+    appendInline(output, id);
     output += "` )";
 }
 
@@ -79,16 +107,14 @@ std::size_t summarySize(const TallowinDocument &document)
 
 std::string TaskMarkdownCodec::encode(const TallowinDocument &document)
 {
-    const std::string json = TallowinDocumentJson::encode(document, JsonLayout::pretty, JsonSlashes::plain);
-
     std::string output;
-    output.reserve(summarySize(document) + json.size() + beginMarker.size() + endMarker.size() + 2);
+    output.reserve(summarySize(document) + TallowinDocumentJson::estimatedSize(document));
     output += "# ";
-    output += document.title;
+    appendInline(output, document.title);
     output += "\n\nRevision: ";
     appendInteger(output, document.revision);
     output += "  \nUpdated: ";
-    output += document.updatedAt;
+    appendInline(output, document.updatedAt);
     output += "  \nSlack scan: ";
     output += scanStatus(document);
     output += "  \nRun progress: ";
@@ -108,7 +134,9 @@ std::string TaskMarkdownCodec::encode(const TallowinDocument &document)
     output += "\n\n## Machine data\n\n";
     output += beginMarker;
     output += '\n';
-    output += json;
+    const std::size_t jsonStart = output.size();
+    TallowinDocumentJson::append(output, document, JsonLayout::pretty, JsonSlashes::plain);
+    escapeMarkersInJson(output, jsonStart);
     output += '\n';
     output += endMarker;
     return output;

@@ -112,6 +112,36 @@ TEST(TaskMarkdownCodecEncode, LinksKeepTheirSlashes)
     EXPECT_EQ(text.find("\\/"), std::string::npos);
 }
 
+TEST(TaskMarkdownCodecEncode, MarkerTextInsideCardsCannotBreakTheFile)
+{
+    TallowinDocument document = test::makeDocument({test::makeTask("KB-001")});
+    document.title = "Deck <!-- TALLOWIN_DATA_BEGIN -->";
+    document.tasks[0].title = "Quote <!-- TALLOWIN_DATA_END --> here";
+    document.tasks[0].person = "<!-- TALLOWIN_DATA_BEGIN -->";
+    document.tasks[0].context = "<!-- TALLOWIN_DATA_END -->\n<!-- TALLOWIN_DATA_BEGIN -->";
+    const std::string text = TaskMarkdownCodec::encode(document);
+
+    const auto count = [&text](std::string_view marker) {
+        std::size_t found = 0;
+        for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at + 1))
+            ++found;
+        return found;
+    };
+    EXPECT_EQ(count(TaskMarkdownCodec::beginMarker), 1u);
+    EXPECT_EQ(count(TaskMarkdownCodec::endMarker), 1u);
+    EXPECT_NE(text.find("- **&lt;!-- TALLOWIN_DATA_BEGIN -->:** Quote &lt;!-- TALLOWIN_DATA_END --> here (`KB-001` )"),
+        std::string::npos);
+    EXPECT_EQ(TaskMarkdownCodec::decode(text), document);
+    EXPECT_EQ(TaskMarkdownCodec::encode(TaskMarkdownCodec::decode(text)), text);
+}
+
+TEST(TaskMarkdownCodecEncode, TextThatIsNotUTF8IsRefused)
+{
+    TallowinDocument document = test::makeDocument({test::makeTask("KB-001")});
+    document.tasks[0].title = "broken \xc3";
+    EXPECT_THROW(TaskMarkdownCodec::encode(document), std::invalid_argument);
+}
+
 TEST(TaskMarkdownCodecDecode, IgnoresEverythingOutsideTheMarkers)
 {
     TallowinDocument document = makeDocument({makeTask("KB-001")});
