@@ -8,7 +8,8 @@
 
 namespace tallowin {
 
-struct TALLOWIN_CORE_EXPORT CompletionEvidence {
+struct TALLOWIN_CORE_EXPORT CompletionEvidence
+{
     // The http and https links in free text, trimmed of trailing punctuation, in order of first appearance.
     static std::vector<std::string> urls(std::string_view text);
 };

@@ -12,7 +12,8 @@ namespace tallowin {
 // A set of borrowed strings with open addressing: no allocation per entry and eight bytes per slot (a hash tag
 // and the entry's index), which matters when a deck's 50,000 cards and their history IDs are checked on every
 // load and save. The strings must outlive the set.
-class FlatStringSet {
+class FlatStringSet
+{
 public:
     explicit FlatStringSet(std::size_t expected = 0)
     {

@@ -7,8 +7,7 @@ JsonReadError::JsonReadError(Kind kind, std::string keyPath, std::string detail)
     , m_kind(kind)
     , m_keyPath(std::move(keyPath))
     , m_detail(std::move(detail))
-{
-}
+{ }
 
 std::string JsonReadError::message(Kind kind, const std::string &keyPath, const std::string &detail)
 {

@@ -7,7 +7,8 @@
 namespace tallowin {
 
 // A JSON text that is malformed or does not fit the records; the message names the offending key.
-class TALLOWIN_CORE_EXPORT JsonReadError : public TallowinError {
+class TALLOWIN_CORE_EXPORT JsonReadError : public TallowinError
+{
 public:
     enum class Kind { malformed, missingKey, wrongType, unknownValue };
 

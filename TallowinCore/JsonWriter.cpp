@@ -80,8 +80,8 @@ bool wordNeedsEscape(std::uint64_t word, bool slash)
     constexpr std::uint64_t ones = 0x0101010101010101ull;
     constexpr std::uint64_t highs = 0x8080808080808080ull;
     const auto hasZeroByte = [](std::uint64_t value) { return (value - ones) & ~value & highs; };
-    std::uint64_t hits = ((word - ones * 0x20) & ~word & highs) | hasZeroByte(word ^ (ones * '"'))
-        | hasZeroByte(word ^ (ones * '\\'));
+    std::uint64_t hits
+        = ((word - ones * 0x20) & ~word & highs) | hasZeroByte(word ^ (ones * '"')) | hasZeroByte(word ^ (ones * '\\'));
     if (slash)
         hits |= hasZeroByte(word ^ (ones * '/'));
     return hits != 0;

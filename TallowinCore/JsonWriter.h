@@ -21,7 +21,8 @@ enum class JsonSlashes {
 
 // A streaming JSON writer that appends to a string. Object keys must be given in ascending
 // code-point order (checked in debug builds); non-ASCII text is written as UTF-8.
-class TALLOWIN_CORE_EXPORT JsonWriter {
+class TALLOWIN_CORE_EXPORT JsonWriter
+{
 public:
     JsonWriter(std::string &output, JsonLayout layout, JsonSlashes slashes);
 
@@ -44,7 +45,8 @@ public:
     static void appendQuoted(std::string &output, std::string_view text, JsonSlashes slashes);
 
 private:
-    struct Level {
+    struct Level
+    {
         bool isObject = false;
         std::size_t count = 0;
 #ifndef NDEBUG

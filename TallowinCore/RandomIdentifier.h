@@ -7,7 +7,8 @@
 namespace tallowin {
 
 // The one source of random identifiers (version 4 UUIDs from the system's cryptographic generator).
-struct TALLOWIN_CORE_EXPORT RandomIdentifier {
+struct TALLOWIN_CORE_EXPORT RandomIdentifier
+{
     static std::string lowercaseUUID();
     static std::string uppercaseUUID();
 };

@@ -10,7 +10,8 @@
 namespace tallowin {
 
 // What one discovery scan did in one lane.
-struct ScanLaneEvidence {
+struct ScanLaneEvidence
+{
     ScanLane lane = ScanLane::selfMessages;
     std::optional<std::string> lowerBoundAt;
     std::string upperBoundAt;

@@ -26,8 +26,8 @@ bool ScanReport::isComplete() const
             lanes->begin(), lanes->end(), [lane](const ScanLaneEvidence &evidence) { return evidence.lane == lane; });
         if (matching != 1)
             return false;
-        const auto &evidence = *std::find_if(
-            lanes->begin(), lanes->end(), [lane](const ScanLaneEvidence &e) { return e.lane == lane; });
+        const auto &evidence
+            = *std::find_if(lanes->begin(), lanes->end(), [lane](const ScanLaneEvidence &e) { return e.lane == lane; });
         if (!evidence.exhausted || !absentOrEmpty(evidence.failure) || !absentOrEmpty(evidence.continuationCursor))
             return false;
         if (evidence.pendingThreadURLs && !evidence.pendingThreadURLs->empty())

@@ -10,7 +10,8 @@
 namespace tallowin {
 
 // Record of one discovery scan.
-struct TALLOWIN_CORE_EXPORT ScanReport {
+struct TALLOWIN_CORE_EXPORT ScanReport
+{
     std::string startedAt;
     std::string finishedAt;
     std::optional<std::string> lowerBoundAt;

@@ -8,7 +8,8 @@
 namespace tallowin {
 
 // Canonical keys for source links and suggested titles, so one message is recognised however it is linked.
-struct TALLOWIN_CORE_EXPORT SourceIdentity {
+struct TALLOWIN_CORE_EXPORT SourceIdentity
+{
     // "slack:workspace:item" for message archive links, else "url:" and the normalised link.
     // Throws TaskContractError::invalidSourceURL.
     static std::string sourceKey(std::string_view url);

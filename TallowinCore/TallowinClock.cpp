@@ -114,8 +114,8 @@ private:
 // The form every timestamp of ours has, checked without building an instant; decks hold tens of thousands.
 bool isCanonicalTimestamp(std::string_view text)
 {
-    if (text.size() != 24 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':'
-        || text[16] != ':' || text[19] != '.' || text[23] != 'Z')
+    if (text.size() != 24 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':'
+        || text[19] != '.' || text[23] != 'Z')
         return false;
     const auto digits = [&text](std::size_t at, std::size_t count) {
         int value = 0;

@@ -13,7 +13,8 @@ using TallowinInstant = std::chrono::sys_time<std::chrono::milliseconds>;
 
 // The one timestamp format of the system: ISO 8601 in UTC with milliseconds, "2026-03-14T09:26:53.589Z".
 // Nothing below the application reads the system clock except current().
-struct TALLOWIN_CORE_EXPORT TallowinClock {
+struct TALLOWIN_CORE_EXPORT TallowinClock
+{
     static TallowinInstant current();
 
     static std::string now(TallowinInstant instant);

@@ -38,8 +38,8 @@ TallowinDocument TallowinDirectEdit::changingPerson(
     return result;
 }
 
-TallowinDocument TallowinDirectEdit::requestingAgentAction(const TallowinDocument &document,
-    const std::string &taskID, const std::string &instruction, TallowinInstant now)
+TallowinDocument TallowinDirectEdit::requestingAgentAction(
+    const TallowinDocument &document, const std::string &taskID, const std::string &instruction, TallowinInstant now)
 {
     const std::string trimmed(UnicodeText::trimmedWhitespaceAndNewlines(instruction));
     if (trimmed.empty())

@@ -10,7 +10,8 @@ namespace tallowin {
 
 // Edits of one card that no decision or command covers. A task ID that no card carries returns the
 // document unchanged, so nothing is saved.
-struct TALLOWIN_CORE_EXPORT TallowinDirectEdit {
+struct TALLOWIN_CORE_EXPORT TallowinDirectEdit
+{
     // Sets the card's person and records a "renamed" event.
     static TallowinDocument changingPerson(
         const TallowinDocument &document, const std::string &taskID, const std::string &person, TallowinInstant now);

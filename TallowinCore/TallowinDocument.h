@@ -13,7 +13,8 @@
 namespace tallowin {
 
 // The whole deck as one value.
-struct TALLOWIN_CORE_EXPORT TallowinDocument {
+struct TALLOWIN_CORE_EXPORT TallowinDocument
+{
     static constexpr std::int64_t currentVersion = 2;
 
     std::int64_t version = currentVersion;

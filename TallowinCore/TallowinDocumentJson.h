@@ -11,7 +11,8 @@
 namespace tallowin {
 
 // The JSON form of the deck and its records: keys sorted, absent optionals omitted, required lists always written.
-struct TALLOWIN_CORE_EXPORT TallowinDocumentJson {
+struct TALLOWIN_CORE_EXPORT TallowinDocumentJson
+{
     static std::string encode(const TallowinDocument &document, JsonLayout layout, JsonSlashes slashes);
     // Appends the document's JSON to output. Throws std::invalid_argument when a text is not valid UTF-8.
     static void append(std::string &output, const TallowinDocument &document, JsonLayout layout, JsonSlashes slashes);

@@ -16,12 +16,12 @@ using simdjson::dom::object;
 
 // Finds a key among a record's keys. Files we write list keys in sorted order, so the table is sorted too
 // and the search starts just after the previous hit: one comparison per member in the common case.
-template<std::size_t N> class KeyTable {
+template<std::size_t N> class KeyTable
+{
 public:
     explicit constexpr KeyTable(std::array<std::string_view, N> keys)
         : m_keys(keys)
-    {
-    }
+    { }
 
     int find(std::string_view key, std::size_t &next) const
     {
@@ -146,7 +146,8 @@ std::optional<std::vector<std::string>> readOptionalStrings(element value, std::
     return readStrings(value, key);
 }
 
-template<typename Enum> Enum readEnum(element value, std::string_view key, std::optional<Enum> (*fromRaw)(std::string_view))
+template<typename Enum>
+Enum readEnum(element value, std::string_view key, std::optional<Enum> (*fromRaw)(std::string_view))
 {
     std::string_view text;
     if (value.get_string().get(text))
@@ -416,8 +417,8 @@ ScanLaneEvidence readLane(element value)
     return lane;
 }
 
-constexpr KeyTable<12> reportKeys({"allPagesRead", "channels", "directMessages", "finishedAt", "lanes",
-    "lowerBoundAt", "mentions", "note", "resumeOfStartedAt", "selfMessages", "startedAt", "watermarkAt"});
+constexpr KeyTable<12> reportKeys({"allPagesRead", "channels", "directMessages", "finishedAt", "lanes", "lowerBoundAt",
+    "mentions", "note", "resumeOfStartedAt", "selfMessages", "startedAt", "watermarkAt"});
 
 ScanReport readReport(element value)
 {
@@ -475,9 +476,9 @@ ScanReport readReport(element value)
     return report;
 }
 
-constexpr KeyTable<13> documentKeys({"dismissedCandidateKeys", "lastCompleteSlackScanAt", "lastSlackScan",
-    "pendingCandidates", "revision", "runID", "runProcessedIDs", "runTaskIDs", "scanHistory", "tasks", "title",
-    "updatedAt", "version"});
+constexpr KeyTable<13> documentKeys(
+    {"dismissedCandidateKeys", "lastCompleteSlackScanAt", "lastSlackScan", "pendingCandidates", "revision", "runID",
+        "runProcessedIDs", "runTaskIDs", "scanHistory", "tasks", "title", "updatedAt", "version"});
 
 TallowinDocument readDocument(element root)
 {
@@ -492,7 +493,8 @@ TallowinDocument readDocument(element root)
         const bool isNull = field.value.is_null();
         switch (index) {
         case 0:
-            document.dismissedCandidateKeys = isNull ? std::vector<std::string> {} : readStrings(field.value, field.key);
+            document.dismissedCandidateKeys
+                = isNull ? std::vector<std::string> {} : readStrings(field.value, field.key);
             break;
         case 1:
             document.lastCompleteSlackScanAt = readOptionalString(field.value, field.key);
@@ -525,8 +527,8 @@ TallowinDocument readDocument(element root)
             document.runTaskIDs = readOptionalStrings(field.value, field.key);
             break;
         case 8:
-            document.scanHistory = isNull ? std::vector<ScanReport> {}
-                                          : readList<ScanReport>(field.value, field.key, readReport);
+            document.scanHistory
+                = isNull ? std::vector<ScanReport> {} : readList<ScanReport>(field.value, field.key, readReport);
             break;
         case 9:
             document.tasks = readList<TaskItem>(field.value, field.key, readTask);

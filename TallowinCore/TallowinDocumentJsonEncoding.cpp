@@ -25,7 +25,8 @@ void writeStrings(JsonWriter &writer, std::string_view key, const std::vector<st
     writer.endArray();
 }
 
-void writeOptionalStrings(JsonWriter &writer, std::string_view key, const std::optional<std::vector<std::string>> &values)
+void writeOptionalStrings(
+    JsonWriter &writer, std::string_view key, const std::optional<std::vector<std::string>> &values)
 {
     if (values)
         writeStrings(writer, key, *values);

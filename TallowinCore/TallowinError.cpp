@@ -4,8 +4,7 @@ namespace tallowin {
 
 TallowinError::TallowinError(const std::string &message)
     : std::runtime_error(message)
-{
-}
+{ }
 
 TallowinError::~TallowinError() = default;
 

@@ -8,7 +8,8 @@
 namespace tallowin {
 
 // Base of every error a user can meet; what() is the complete user-facing sentence.
-class TALLOWIN_CORE_EXPORT TallowinError : public std::runtime_error {
+class TALLOWIN_CORE_EXPORT TallowinError : public std::runtime_error
+{
 public:
     explicit TallowinError(const std::string &message);
     ~TallowinError() override;

@@ -5,8 +5,7 @@ namespace tallowin {
 TallowinFileError::TallowinFileError(std::string sentence, const std::filesystem::path &path, std::error_code cause)
     : std::filesystem::filesystem_error(sentence, path, cause)
     , m_sentence(std::move(sentence))
-{
-}
+{ }
 
 TallowinFileError TallowinFileError::readNoPermission(const std::filesystem::path &path, const std::string &reason)
 {

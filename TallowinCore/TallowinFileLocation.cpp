@@ -14,7 +14,8 @@ std::filesystem::path homeFromUserDatabase()
 {
     long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
-    struct passwd entry {};
+    struct passwd entry
+    { };
     struct passwd *result = nullptr;
     while (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &result) == ERANGE)
         buffer.resize(buffer.size() * 2);

@@ -9,7 +9,8 @@
 namespace tallowin {
 
 // Where the deck lives on this machine.
-struct TALLOWIN_CORE_EXPORT TallowinFileLocation {
+struct TALLOWIN_CORE_EXPORT TallowinFileLocation
+{
     // $XDG_DATA_HOME/Tallowin/Tallowin.md when XDG_DATA_HOME is absolute, else the user's
     // home (from the user database) + .local/share/Tallowin/Tallowin.md.
     static std::filesystem::path defaultDeckPath();

@@ -10,7 +10,8 @@ namespace tallowin {
 
 // The system calls of an atomic file replacement, one per step, so tests can make any step fail.
 // Each returns an error code instead of throwing; the default forwards to POSIX.
-class TALLOWIN_CORE_EXPORT TallowinFileOperations {
+class TALLOWIN_CORE_EXPORT TallowinFileOperations
+{
 public:
     virtual ~TallowinFileOperations();
 

@@ -12,10 +12,12 @@
 namespace tallowin {
 
 // What an import did, file by file.
-struct TALLOWIN_CORE_EXPORT TallowinImportReport {
+struct TALLOWIN_CORE_EXPORT TallowinImportReport
+{
     enum class Outcome { imported, duplicate, inaccessible, invalid };
 
-    struct Source {
+    struct Source
+    {
         std::filesystem::path url;
         Outcome outcome = Outcome::imported;
         std::optional<std::string> reason;

@@ -8,7 +8,8 @@ namespace tallowin {
 
 // Owner-only files and folders. Every check looks at the entry itself, never through a symbolic link,
 // and requires the process's real user as owner. Failures are TallowinFileError carrying the path.
-struct TALLOWIN_CORE_EXPORT TallowinPrivateStorage {
+struct TALLOWIN_CORE_EXPORT TallowinPrivateStorage
+{
     // Creates the folder and missing parents with mode 0700 (an existing folder is left as it is),
     // then checks it.
     static void prepareDirectory(const std::filesystem::path &directory);

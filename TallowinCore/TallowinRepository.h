@@ -19,7 +19,8 @@ namespace tallowin {
 // Owns the canonical deck file. Every write happens under a cross-process lock file, checks the revision
 // the caller read, and replaces the file atomically with owner-only permissions. Operations run one at a
 // time (a mutex); the object may be called from any thread. No document is cached: each call reads anew.
-class TALLOWIN_CORE_EXPORT TallowinRepository {
+class TALLOWIN_CORE_EXPORT TallowinRepository
+{
 public:
     using Clock = std::function<TallowinInstant()>;
 

@@ -17,12 +17,12 @@ std::error_code lastError()
     return {errno, std::generic_category()};
 }
 
-class Descriptor {
+class Descriptor
+{
 public:
     explicit Descriptor(int fd)
         : m_fd(fd)
-    {
-    }
+    { }
     ~Descriptor()
     {
         if (m_fd >= 0)
@@ -46,7 +46,8 @@ std::string TallowinTextFile::read(const std::filesystem::path &path)
             throw TallowinFileError::notFound(path);
         throw TallowinFileError::failed("read", path, lastError());
     }
-    struct stat status {};
+    struct stat status
+    { };
     if (::fstat(file.get(), &status) != 0)
         throw TallowinFileError::failed("read", path, lastError());
     if (S_ISDIR(status.st_mode))

@@ -8,8 +8,7 @@ TallowinValidationError::TallowinValidationError(
     , m_kind(kind)
     , m_text(std::move(text))
     , m_version(version)
-{
-}
+{ }
 
 TallowinValidationError TallowinValidationError::unsupportedVersion(std::int64_t version)
 {
@@ -44,8 +43,8 @@ TallowinValidationError TallowinValidationError::invalidRunTaskID(const std::str
 
 TallowinValidationError TallowinValidationError::invalidProcessedTaskID(const std::string &id)
 {
-    return {Kind::invalidProcessedTaskID, id, 0,
-        "Tallowin processed list references task outside the run: " + id + "."};
+    return {
+        Kind::invalidProcessedTaskID, id, 0, "Tallowin processed list references task outside the run: " + id + "."};
 }
 
 TallowinValidationError TallowinValidationError::invalidMergeReference(const std::string &taskID)

@@ -8,7 +8,8 @@
 namespace tallowin {
 
 // The first rule a document breaks, found by validation or migration.
-class TALLOWIN_CORE_EXPORT TallowinValidationError : public TallowinError {
+class TALLOWIN_CORE_EXPORT TallowinValidationError : public TallowinError
+{
 public:
     enum class Kind {
         unsupportedVersion,

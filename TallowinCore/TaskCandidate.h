@@ -9,7 +9,8 @@
 namespace tallowin {
 
 // A suggested task waiting in the inbox until it is accepted or dismissed.
-struct TaskCandidate {
+struct TaskCandidate
+{
     std::string id;
     std::string person;
     std::string title;

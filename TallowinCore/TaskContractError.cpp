@@ -7,8 +7,7 @@ TaskContractError::TaskContractError(Kind kind, std::string text, std::int64_t v
     , m_kind(kind)
     , m_text(std::move(text))
     , m_version(version)
-{
-}
+{ }
 
 TaskContractError TaskContractError::unsupportedSchemaVersion(std::int64_t version)
 {

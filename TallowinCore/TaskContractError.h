@@ -8,7 +8,8 @@
 namespace tallowin {
 
 // Errors of source-link keys and of task contracts.
-class TALLOWIN_CORE_EXPORT TaskContractError : public TallowinError {
+class TALLOWIN_CORE_EXPORT TaskContractError : public TallowinError
+{
 public:
     enum class Kind { unsupportedSchemaVersion, emptyField, invalidSourceURL, queuedInstructionChange };
 

@@ -5,7 +5,8 @@
 namespace tallowin {
 
 // One entry of a card's history; ids are unique across the whole deck.
-struct TaskHistoryEvent {
+struct TaskHistoryEvent
+{
     std::string id;
     std::string at;
     std::string type;

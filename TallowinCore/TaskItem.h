@@ -13,7 +13,8 @@
 namespace tallowin {
 
 // One card of the deck.
-struct TaskItem {
+struct TaskItem
+{
     std::string id;
     std::int64_t order = 0;
     std::string person;

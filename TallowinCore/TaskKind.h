@@ -11,8 +11,8 @@ namespace tallowin {
 // What sort of obligation a card is.
 enum class TaskKind { commitment, open, waitingOn, atRisk, decision, check, dependency };
 
-inline constexpr std::array<TaskKind, 7> allTaskKinds = {TaskKind::commitment, TaskKind::open,
-    TaskKind::waitingOn, TaskKind::atRisk, TaskKind::decision, TaskKind::check, TaskKind::dependency};
+inline constexpr std::array<TaskKind, 7> allTaskKinds = {TaskKind::commitment, TaskKind::open, TaskKind::waitingOn,
+    TaskKind::atRisk, TaskKind::decision, TaskKind::check, TaskKind::dependency};
 
 // Snake-case value as stored on disk; also the kind's identifier.
 TALLOWIN_CORE_EXPORT std::string_view rawValue(TaskKind kind);

@@ -159,8 +159,7 @@ TallowinDocument TaskMarkdownCodec::decode(std::string_view text, std::size_t re
 
     const std::string_view block = UnicodeText::trimmedWhitespaceAndNewlines(text.substr(blockStart, end - blockStart));
     const std::size_t blockEnd = static_cast<std::size_t>(block.data() + block.size() - text.data());
-    TallowinDocument document
-        = TallowinDocumentJson::decode(block, text.size() - blockEnd + readableBytesAfterText);
+    TallowinDocument document = TallowinDocumentJson::decode(block, text.size() - blockEnd + readableBytesAfterText);
     if (document.version != 1 && document.version != 2)
         throw TaskMarkdownCodecError::invalidVersion(document.version);
     return std::move(document).migratedAndValidated();

@@ -11,7 +11,8 @@ namespace tallowin {
 
 // The deck file: a readable summary, then the whole document as JSON between two marker lines.
 // Only the JSON half is ever read back.
-struct TALLOWIN_CORE_EXPORT TaskMarkdownCodec {
+struct TALLOWIN_CORE_EXPORT TaskMarkdownCodec
+{
     static constexpr std::string_view beginMarker = "<!-- TALLOWIN_DATA_BEGIN -->";
     static constexpr std::string_view endMarker = "<!-- TALLOWIN_DATA_END -->";
 

@@ -8,8 +8,7 @@ TaskMarkdownCodecError::TaskMarkdownCodecError(Kind kind, std::int64_t version, 
     : TallowinError(message)
     , m_kind(kind)
     , m_version(version)
-{
-}
+{ }
 
 TaskMarkdownCodecError TaskMarkdownCodecError::invalidVersion(std::int64_t version)
 {

@@ -6,7 +6,8 @@
 
 namespace tallowin {
 
-class TALLOWIN_CORE_EXPORT TaskMarkdownCodecError : public TallowinError {
+class TALLOWIN_CORE_EXPORT TaskMarkdownCodecError : public TallowinError
+{
 public:
     enum class Kind { invalidVersion, missingDataBlock };
 

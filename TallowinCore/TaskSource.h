@@ -6,7 +6,8 @@
 namespace tallowin {
 
 // A link from a card or candidate to where it came from. Identified by its url.
-struct TaskSource {
+struct TaskSource
+{
     std::string label;
     std::string url;
     std::optional<std::string> sourceKey;

@@ -8,7 +8,8 @@
 namespace tallowin {
 
 // Unicode-aware text helpers over UTF-8. Invalid UTF-8 sequences count as ordinary, non-blank characters.
-struct TALLOWIN_CORE_EXPORT UnicodeText {
+struct TALLOWIN_CORE_EXPORT UnicodeText
+{
     // Trims Unicode white space and line breaks from both ends.
     static std::string_view trimmedWhitespaceAndNewlines(std::string_view text);
     // Trims Unicode space separators and the tab, but not line breaks.

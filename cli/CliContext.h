@@ -11,7 +11,8 @@
 namespace tallowin::cli {
 
 // What every command gets: the deck it works on, the instant it treats as now, and where it prints.
-struct CliContext {
+struct CliContext
+{
     std::filesystem::path deckPath;
     TallowinInstant now;
     std::ostream &out;

@@ -11,12 +11,12 @@ namespace tallowin::cli {
 using CommandAction = std::function<int(const CliContext &)>;
 
 // The subcommands of tallowin-cli; parsing picks one, whose action then runs with the resolved context.
-class CommandTable {
+class CommandTable
+{
 public:
     explicit CommandTable(CLI::App &app)
         : m_app(app)
-    {
-    }
+    { }
 
     CLI::App *add(const char *name, const char *description, CommandAction action)
     {

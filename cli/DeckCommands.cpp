@@ -1,6 +1,3 @@
-#include "cli/CommandTable.h"
-#include "cli/IdResolution.h"
-#include "cli/WritePath.h"
 #include "TallowinCore/TallowinAppending.h"
 #include "TallowinCore/TallowinCommand.h"
 #include "TallowinCore/TallowinError.h"
@@ -8,6 +5,9 @@
 #include "TallowinCore/TallowinTextFile.h"
 #include "TallowinCore/TaskContractJson.h"
 #include "TallowinCore/UnicodeText.h"
+#include "cli/CommandTable.h"
+#include "cli/IdResolution.h"
+#include "cli/WritePath.h"
 
 #include <algorithm>
 #include <iostream>
@@ -21,7 +21,8 @@ namespace tallowin::cli {
 
 namespace {
 
-struct DeckArguments {
+struct DeckArguments
+{
     std::string first;
     std::vector<std::string> more;
     std::string title;
@@ -61,8 +62,8 @@ std::vector<TaskContract> readContracts(const std::string &source)
     return TaskContractJson::decode(TallowinTextFile::read(source));
 }
 
-DeckChange command(const TallowinDocument &document, const TallowinCommand &command, TallowinInstant now,
-    std::string notice)
+DeckChange command(
+    const TallowinDocument &document, const TallowinCommand &command, TallowinInstant now, std::string notice)
 {
     return DeckChange {TallowinReducer::apply(command, document, now), std::move(notice)};
 }
@@ -91,7 +92,8 @@ void registerDeckCommands(CommandTable &table)
     });
     table.add("review-all", "Begin a run over every card still in play", [](const CliContext &context) {
         return runChange(context, [&](const TallowinDocument &document) {
-            return command(document, TallowinCommand::beginReviewAll(), context.now, "Ready to review every card again.");
+            return command(
+                document, TallowinCommand::beginReviewAll(), context.now, "Ready to review every card again.");
         });
     });
     table.add("due", "Return delayed cards whose time has come", [](const CliContext &context) {
@@ -129,8 +131,8 @@ void registerDeckCommands(CommandTable &table)
                 candidate.person = *arguments->person;
             if (arguments->context)
                 candidate.context = *arguments->context;
-            return command(reviewed, TallowinCommand::acceptCandidate(id), context.now,
-                "Added the reviewed task to your deck.");
+            return command(
+                reviewed, TallowinCommand::acceptCandidate(id), context.now, "Added the reviewed task to your deck.");
         });
     });
     accept->add_option("CANDIDATE", arguments->first, "The candidate's ID or the start of it")->required();
@@ -138,21 +140,29 @@ void registerDeckCommands(CommandTable &table)
     accept->add_option("--person", arguments->person, "The person as reviewed");
     accept->add_option("--context", arguments->context, "The context as reviewed");
 
-    table.add("dismiss", "Dismiss a suggested task and remember its source", [arguments](const CliContext &context) {
-             return runChange(context, [&](const TallowinDocument &document) {
-                 const std::string id = resolveCandidateID(document, arguments->first);
-                 return command(document, TallowinCommand::dismissCandidate(id), context.now,
-                     "Dismissed the candidate and saved its source identity.");
-             });
-         })->add_option("CANDIDATE", arguments->first, "The candidate's ID or the start of it")->required();
+    table
+        .add("dismiss", "Dismiss a suggested task and remember its source",
+            [arguments](const CliContext &context) {
+                return runChange(context, [&](const TallowinDocument &document) {
+                    const std::string id = resolveCandidateID(document, arguments->first);
+                    return command(document, TallowinCommand::dismissCandidate(id), context.now,
+                        "Dismissed the candidate and saved its source identity.");
+                });
+            })
+        ->add_option("CANDIDATE", arguments->first, "The candidate's ID or the start of it")
+        ->required();
 
-    table.add("ingest", "Add or update cards from a JSON array of task contracts", [arguments](const CliContext &context) {
-             const std::vector<TaskContract> contracts = readContracts(arguments->first);
-             TallowinRepository repository = openRepository(context);
-             repository.prepareIfNeeded(emptySeed(context));
-             repository.ingest(contracts);
-             return 0;
-         })->add_option("FILE", arguments->first, "A file of contracts, or - for standard input")->required();
+    table
+        .add("ingest", "Add or update cards from a JSON array of task contracts",
+            [arguments](const CliContext &context) {
+                const std::vector<TaskContract> contracts = readContracts(arguments->first);
+                TallowinRepository repository = openRepository(context);
+                repository.prepareIfNeeded(emptySeed(context));
+                repository.ingest(contracts);
+                return 0;
+            })
+        ->add_option("FILE", arguments->first, "A file of contracts, or - for standard input")
+        ->required();
 }
 
 } // namespace tallowin::cli

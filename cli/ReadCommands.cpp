@@ -1,9 +1,9 @@
 #include "cli/ReadCommands.h"
 
-#include "cli/CommandTable.h"
 #include "TallowinCore/TallowinDocumentJson.h"
 #include "TallowinCore/TallowinReviewQueue.h"
 #include "TallowinCore/TaskMarkdownCodec.h"
+#include "cli/CommandTable.h"
 
 #include <ostream>
 #include <unordered_map>

@@ -1,12 +1,12 @@
-#include "cli/CommandTable.h"
-#include "cli/IdResolution.h"
-#include "cli/ReadCommands.h"
-#include "cli/WritePath.h"
 #include "TallowinCore/TallowinCommand.h"
 #include "TallowinCore/TallowinDeciding.h"
 #include "TallowinCore/TallowinDirectEdit.h"
 #include "TallowinCore/TallowinError.h"
 #include "TallowinCore/TallowinReducer.h"
+#include "cli/CommandTable.h"
+#include "cli/IdResolution.h"
+#include "cli/ReadCommands.h"
+#include "cli/WritePath.h"
 
 #include <algorithm>
 #include <memory>
@@ -24,7 +24,8 @@ const std::string &titleOf(const TallowinDocument &document, const std::string &
     })->title;
 }
 
-struct DelayChoice {
+struct DelayChoice
+{
     TaskDecision decision;
     std::string label;
 };
@@ -39,8 +40,8 @@ DelayChoice delayChoice(const std::string &when)
         return {TaskDecision::nextReview(), "Next review"};
     if (const auto instant = TallowinClock::date(when))
         return {TaskDecision::schedule(*instant), "Choose a date…"};
-    throw TallowinError("Delay to tomorrow, next-week, next-run or a time such as 2026-03-14T09:26:53.589Z, not "
-        + when + ".");
+    throw TallowinError(
+        "Delay to tomorrow, next-week, next-run or a time such as 2026-03-14T09:26:53.589Z, not " + when + ".");
 }
 
 std::string lowercased(std::string text)
@@ -49,7 +50,8 @@ std::string lowercased(std::string text)
     return text;
 }
 
-struct CardArguments {
+struct CardArguments
+{
     std::string id;
     std::string text;
     std::string note;
@@ -73,19 +75,20 @@ void registerReviewCommands(CommandTable &table)
         [arguments](const CliContext &context) {
             return runChange(context, [&](const TallowinDocument &document) {
                 const std::string id = resolveCardID(document, arguments->id);
-                return DeckChange {TallowinDeciding::deciding(document, id, TaskDecision::complete(arguments->text),
-                                       "", context.now),
+                return DeckChange {
+                    TallowinDeciding::deciding(document, id, TaskDecision::complete(arguments->text), "", context.now),
                     "Completed " + titleOf(document, id) + "."};
             });
-        })->add_option("OUTCOME", arguments->text, "What came of it");
+        })
+        ->add_option("OUTCOME", arguments->text, "What came of it");
 
-    auto delay = addCardCommand(table, "delay", "Send a card to a later pile", arguments,
-        [arguments](const CliContext &context) {
+    auto delay = addCardCommand(
+        table, "delay", "Send a card to a later pile", arguments, [arguments](const CliContext &context) {
             const DelayChoice choice = delayChoice(arguments->text);
             return runChange(context, [&](const TallowinDocument &document) {
                 const std::string id = resolveCardID(document, arguments->id);
-                return DeckChange {TallowinDeciding::deciding(document, id, choice.decision, arguments->note,
-                                       context.now),
+                return DeckChange {
+                    TallowinDeciding::deciding(document, id, choice.decision, arguments->note, context.now),
                     "Moved " + titleOf(document, id) + " to " + lowercased(choice.label) + "."};
             });
         });
@@ -100,8 +103,8 @@ void registerReviewCommands(CommandTable &table)
         });
     });
 
-    addCardCommand(table, "restore", "Bring a finished card back into review", arguments,
-        [arguments](const CliContext &context) {
+    addCardCommand(
+        table, "restore", "Bring a finished card back into review", arguments, [arguments](const CliContext &context) {
             return runChange(context, [&](const TallowinDocument &document) {
                 const std::string id = resolveCardID(document, arguments->id);
                 return DeckChange {
@@ -109,21 +112,24 @@ void registerReviewCommands(CommandTable &table)
             });
         });
 
-    addCardCommand(table, "next", "Move a card of the run behind the others", arguments,
-        [arguments](const CliContext &context) {
+    addCardCommand(
+        table, "next", "Move a card of the run behind the others", arguments, [arguments](const CliContext &context) {
             return runChange(context, [&](const TallowinDocument &document) {
                 const std::string id = resolveCardID(document, arguments->id);
                 return DeckChange {TallowinReducer::apply(TallowinCommand::moveToBack(id), document, context.now), ""};
             });
         });
 
-    addCardCommand(table, "person", "Change whom a card concerns", arguments, [arguments](const CliContext &context) {
-        return runChange(context, [&](const TallowinDocument &document) {
-            const std::string id = resolveCardID(document, arguments->id);
-            return DeckChange {TallowinDirectEdit::changingPerson(document, id, arguments->text, context.now),
-                "Updated the card owner."};
-        });
-    })->add_option("NAME", arguments->text, "The person")->required();
+    addCardCommand(table, "person", "Change whom a card concerns", arguments,
+        [arguments](const CliContext &context) {
+            return runChange(context, [&](const TallowinDocument &document) {
+                const std::string id = resolveCardID(document, arguments->id);
+                return DeckChange {TallowinDirectEdit::changingPerson(document, id, arguments->text, context.now),
+                    "Updated the card owner."};
+            });
+        })
+        ->add_option("NAME", arguments->text, "The person")
+        ->required();
 
     addCardCommand(table, "ask", "Queue an instruction for the outside agent", arguments,
         [arguments](const CliContext &context) {
@@ -133,7 +139,9 @@ void registerReviewCommands(CommandTable &table)
                     TallowinDirectEdit::requestingAgentAction(document, id, arguments->text, context.now),
                     "Requested an agent action for " + titleOf(document, id) + "."};
             });
-        })->add_option("INSTRUCTION", arguments->text, "What the agent should do")->required();
+        })
+        ->add_option("INSTRUCTION", arguments->text, "What the agent should do")
+        ->required();
 }
 
 } // namespace tallowin::cli

@@ -1,11 +1,11 @@
 #include "cli/StorageCommands.h"
 
-#include "cli/CommandTable.h"
-#include "cli/ReadCommands.h"
-#include "cli/WritePath.h"
 #include "TallowinCore/TallowinFileLocation.h"
 #include "TallowinCore/TallowinSettingsFile.h"
 #include "TallowinCore/TallowinSettingsTOML.h"
+#include "cli/CommandTable.h"
+#include "cli/ReadCommands.h"
+#include "cli/WritePath.h"
 
 #include <memory>
 #include <ostream>
@@ -47,9 +47,11 @@ void registerStorageCommands(CommandTable &table)
 {
     table.add("init", "Create the deck from the empty seed when it is missing", runInit);
     auto files = std::make_shared<std::vector<std::string>>();
-    table.add("import", "Merge other deck files into the deck", [files](const CliContext &context) {
-             return runImport(context, *files);
-         })->add_option("FILE", *files, "Deck files to import")->required();
+    table
+        .add("import", "Merge other deck files into the deck",
+            [files](const CliContext &context) { return runImport(context, *files); })
+        ->add_option("FILE", *files, "Deck files to import")
+        ->required();
     table.add("settings", "Create the settings file when missing and print it", runSettings);
 }
 

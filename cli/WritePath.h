@@ -1,15 +1,16 @@
 #pragma once
 
-#include "cli/CliContext.h"
 #include "TallowinCore/TallowinDocument.h"
 #include "TallowinCore/TallowinRepository.h"
+#include "cli/CliContext.h"
 
 #include <functional>
 #include <string>
 
 namespace tallowin::cli {
 
-struct DeckChange {
+struct DeckChange
+{
     TallowinDocument document;
     std::string notice;
 };

@@ -12,7 +12,8 @@ namespace {
 
 using test::runCli;
 
-class ReadCommands : public ::testing::Test {
+class ReadCommands : public ::testing::Test
+{
 protected:
     void writeDeck(const TallowinDocument &document)
     {

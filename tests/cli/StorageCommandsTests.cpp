@@ -14,12 +14,14 @@ using test::runCli;
 
 mode_t modeOf(const std::filesystem::path &path)
 {
-    struct stat status {};
+    struct stat status
+    { };
     EXPECT_EQ(::lstat(path.c_str(), &status), 0) << path;
     return status.st_mode & 07777;
 }
 
-class StorageCommands : public ::testing::Test {
+class StorageCommands : public ::testing::Test
+{
 protected:
     std::string deck() const { return folder.path("Decks/Tallowin.md").string(); }
     void writeDeck(const std::string &relative, const TallowinDocument &document)
@@ -65,11 +67,10 @@ TEST_F(StorageCommands, ImportReportsEachFile)
     const auto result = runCli({"--file", deck(), "--now", now, "import", otherPath, notesPath, missingPath, deck()});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out,
-        "Import: 1 imported, 1 already present, 1 inaccessible, 1 invalid.\n"
-            + otherPath + ": imported\n"
-            + notesPath + ": invalid. Tallowin data markers are missing from the Markdown file.\n"
-            + missingPath + ": inaccessible. The file " + missingPath + " does not exist.\n"
-            + deck() + ": duplicate. This is the canonical file.\n");
+        "Import: 1 imported, 1 already present, 1 inaccessible, 1 invalid.\n" + otherPath + ": imported\n" + notesPath
+            + ": invalid. Tallowin data markers are missing from the Markdown file.\n" + missingPath
+            + ": inaccessible. The file " + missingPath + " does not exist.\n" + deck()
+            + ": duplicate. This is the canonical file.\n");
 
     const TallowinDocument imported = TaskMarkdownCodec::decode(folder.read("Decks/Tallowin.md"));
     EXPECT_EQ(imported.revision, 5);

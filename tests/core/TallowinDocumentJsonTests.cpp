@@ -63,8 +63,8 @@ TEST(TallowinDocumentJson, EveryFieldSurvivesARoundTrip)
     task.result = "Line one\nLine \"two\"\t\\ end \x01";
     task.highlighted = false;
     task.captureOrigin = "slack";
-    task.sources = {TaskSource {"PR", "https://github.com/o/r/pull/7", "url:https://github.com/o/r/pull/7",
-        test::fixedTime, "url:x|y"}};
+    task.sources = {TaskSource {
+        "PR", "https://github.com/o/r/pull/7", "url:https://github.com/o/r/pull/7", test::fixedTime, "url:x|y"}};
     task.history = {test::makeEvent("h1"), test::makeEvent("h2", "2026-01-02T03:04:05+02:00", "renamed", "雪")};
     task.mergedTaskIDs = std::vector<std::string> {"KB-002"};
     task.mergedInto = "KB-002";
@@ -151,7 +151,8 @@ TEST(TallowinDocumentJson, ReadErrorsNameTheKey)
     EXPECT_EQ(readError(deckWith(paused)), "Tallowin data key tasks[0].state has the unknown value \"paused\".");
 
     std::string badEvent = minimalTask;
-    badEvent.replace(badEvent.find(R"("history": [])"), 13, R"("history": [{"id": "h", "at": 5, "type": "t", "note": ""}])");
+    badEvent.replace(
+        badEvent.find(R"("history": [])"), 13, R"("history": [{"id": "h", "at": 5, "type": "t", "note": ""}])");
     EXPECT_EQ(readError(deckWith(badEvent)), "Tallowin data key tasks[0].history[0].at must be a string.");
 
     EXPECT_EQ(readError(deckWith("", R"(, "lastSlackScan": {"startedAt": "a", "finishedAt": "b",
@@ -165,8 +166,8 @@ TEST(TallowinDocumentJson, ReadErrorsNameTheKey)
 
 TEST(TallowinDocumentJson, MalformedJsonIsRefused)
 {
-    for (const std::string &text : std::vector<std::string> {"", "{", "[]", "{\"version\": 2,}", deckWith(minimalTask) + " trailing",
-             std::string("{\"title\": \"\xff\"}")}) {
+    for (const std::string &text : std::vector<std::string> {"", "{", "[]", "{\"version\": 2,}",
+             deckWith(minimalTask) + " trailing", std::string("{\"title\": \"\xff\"}")}) {
         try {
             (void)TallowinDocumentJson::decode(text);
             ADD_FAILURE() << text;

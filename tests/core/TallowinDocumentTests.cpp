@@ -172,8 +172,8 @@ TEST(TallowinDocumentValidation, MergeRules)
 
 TEST(TallowinDocumentMigration, VersionOneRemovedAndMergedCardsBecomeMerged)
 {
-    auto document = makeDocument({makeTask("KB-001"), makeTask("KB-002", 0, TaskState::removed),
-        makeTask("KB-003", 0, TaskState::removed)});
+    auto document = makeDocument(
+        {makeTask("KB-001"), makeTask("KB-002", 0, TaskState::removed), makeTask("KB-003", 0, TaskState::removed)});
     document.version = 1;
     document.revision = 7;
     document.tasks[1].mergedInto = "KB-001";

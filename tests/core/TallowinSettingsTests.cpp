@@ -412,8 +412,8 @@ TEST(TallowinSettingsEncode, TextIsTomlThatPythonReadsToTheSameValues)
     if (std::system("command -v python3 > /dev/null 2>&1") != 0)
         GTEST_SKIP() << "python3 is not installed";
     const TallowinSettings settings {1, false, 48, 90, 10, 2,
-        {"Ops/Infra", "Say \"hi\"", "back\\slash", "Zoë", "日本 🙂", "a#b", "tab\tnew\nline", "del\x7f"}, false, true,
-        false};
+        {"Ops/Infra", "Say \"hi\"", "back\\slash", "Zoë", "日本 🙂", "a#b", "tab\tnew\nline", "del\x7f"}, false,
+        true, false};
     test::TemporaryFolder folder;
     folder.write("Tallowin.toml", TallowinSettingsTOML::encode(settings));
     EXPECT_EQ(settingsFromJson(readWithTomllib(folder.path("Tallowin.toml"))), settings);

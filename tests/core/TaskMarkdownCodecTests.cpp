@@ -48,15 +48,14 @@ TEST(TaskMarkdownCodecEncode, EmptyDeckLayout)
                                      "  \"version\": 2\n"
                                      "}";
     const std::string text = TaskMarkdownCodec::encode(document);
-    EXPECT_EQ(text,
-        expectedSummary + "<!-- TALLOWIN_DATA_BEGIN -->\n" + expectedJson + "\n<!-- TALLOWIN_DATA_END -->");
+    EXPECT_EQ(text, expectedSummary + "<!-- TALLOWIN_DATA_BEGIN -->\n" + expectedJson + "\n<!-- TALLOWIN_DATA_END -->");
     EXPECT_EQ(TaskMarkdownCodec::decode(text), document);
 }
 
 TEST(TaskMarkdownCodecEncode, SectionsListCardsByOrderStablyAndInboxInDocumentOrder)
 {
-    TallowinDocument document = makeDocument({makeTask("KB-005", 5), makeTask("KB-002", 2),
-        makeTask("KB-003", 2), makeTask("KB-010", 1, TaskState::completed), makeTask("KB-011", 0, TaskState::delayed),
+    TallowinDocument document = makeDocument({makeTask("KB-005", 5), makeTask("KB-002", 2), makeTask("KB-003", 2),
+        makeTask("KB-010", 1, TaskState::completed), makeTask("KB-011", 0, TaskState::delayed),
         makeTask("KB-012", 3, TaskState::actionRequested), makeTask("KB-013", 0, TaskState::removed),
         makeTask("KB-014", 0, TaskState::merged)});
     document.tasks[7].mergedInto = "KB-005";
@@ -105,8 +104,8 @@ TEST(TaskMarkdownCodecEncode, IncompleteScanStatus)
 TEST(TaskMarkdownCodecEncode, LinksKeepTheirSlashes)
 {
     TallowinDocument document = makeDocument({makeTask("KB-001")});
-    document.tasks[0].sources = {TaskSource {"PR", "https://github.com/org/repo/pull/7", std::nullopt,
-        std::nullopt, std::nullopt}};
+    document.tasks[0].sources
+        = {TaskSource {"PR", "https://github.com/org/repo/pull/7", std::nullopt, std::nullopt, std::nullopt}};
     const std::string text = TaskMarkdownCodec::encode(document);
     EXPECT_NE(text.find("\"url\": \"https://github.com/org/repo/pull/7\""), std::string::npos);
     EXPECT_EQ(text.find("\\/"), std::string::npos);
@@ -190,8 +189,8 @@ TEST(TaskMarkdownCodecDecode, VersionsAndMigration)
     EXPECT_EQ(document.version, 2);
     EXPECT_EQ(document.revision, 3);
     EXPECT_EQ(document.tasks[1].state, TaskState::merged);
-    EXPECT_TRUE(document.scanHistory.empty() && document.pendingCandidates.empty()
-        && document.dismissedCandidateKeys.empty())
+    EXPECT_TRUE(
+        document.scanHistory.empty() && document.pendingCandidates.empty() && document.dismissedCandidateKeys.empty())
         << "older files lack the lists";
 
     try {
@@ -204,8 +203,8 @@ TEST(TaskMarkdownCodecDecode, VersionsAndMigration)
     }
 
     try {
-        (void)TaskMarkdownCodec::decode(withBlock(
-            R"({"version": 2, "revision": 1, "title": "T", "updatedAt": "2026-01-02", "tasks": []})"));
+        (void)TaskMarkdownCodec::decode(
+            withBlock(R"({"version": 2, "revision": 1, "title": "T", "updatedAt": "2026-01-02", "tasks": []})"));
         FAIL();
     } catch (const TallowinValidationError &error) {
         EXPECT_STREQ(error.what(), "Tallowin contains an invalid timestamp: 2026-01-02.");

@@ -19,7 +19,8 @@ TaskItem makeTask(const std::string &id, std::int64_t order, TaskState state)
     return task;
 }
 
-TaskHistoryEvent makeEvent(const std::string &id, const std::string &at, const std::string &type, const std::string &note)
+TaskHistoryEvent makeEvent(
+    const std::string &id, const std::string &at, const std::string &type, const std::string &note)
 {
     return TaskHistoryEvent {id, at, type, note};
 }

@@ -44,8 +44,7 @@ ProcessResult runProcess(const std::string &program, const std::vector<std::stri
         ::_exit(127);
     }
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-    }
+    while (::waitpid(child, &status, 0) < 0) { }
     ProcessResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     result.out = scratch.read("out");

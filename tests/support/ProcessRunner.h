@@ -6,7 +6,8 @@
 
 namespace tallowin::test {
 
-struct ProcessResult {
+struct ProcessResult
+{
     int exitCode = -1;
     std::string out;
     std::string err;

@@ -7,7 +7,8 @@ namespace tallowin::test {
 
 // A fresh owner-only folder under the system's temporary folder, removed with everything in it.
 // path() refuses names that would lead outside it, so a test cannot touch anything else.
-class TemporaryFolder {
+class TemporaryFolder
+{
 public:
     TemporaryFolder();
     ~TemporaryFolder();
