@@ -55,27 +55,42 @@ std::string TallowinTextFile::read(const std::filesystem::path &path)
 
     std::string text;
     const std::size_t padding = TallowinDocumentJson::paddingBytes();
-    std::size_t expected = status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 4096;
-    text.reserve(expected + padding);
+    const std::size_t expected = status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0;
+    // Room for the whole file plus the padding from the start, so a file of the size fstat reported is
+    // read without growing the string.
+    text.reserve(expected + padding + 1);
+    text.resize(expected);
+    std::size_t filled = 0;
     // Read until end of file: the size may change under us, and some files report none.
     for (;;) {
-        if (text.capacity() - text.size() < padding + 1)
-            text.reserve(text.capacity() * 2);
-        const std::size_t chunk = text.capacity() - text.size() - padding;
-        const std::size_t before = text.size();
-        text.resize(before + chunk);
-        const ssize_t count = ::read(file.get(), text.data() + before, chunk);
-        if (count < 0) {
-            if (errno == EINTR) {
-                text.resize(before);
+        if (filled == text.size()) {
+            char probe[4096];
+            const ssize_t count = ::read(file.get(), probe, sizeof probe);
+            if (count < 0 && errno == EINTR)
                 continue;
-            }
-            throw TallowinFileError::failed("read", path, lastError());
+            if (count < 0)
+                throw TallowinFileError::failed("read", path, lastError());
+            if (count == 0)
+                break;
+            if (text.capacity() < text.size() + std::size_t(count) + padding)
+                text.reserve(2 * (text.size() + std::size_t(count)) + padding);
+            text.append(probe, std::size_t(count));
+            filled = text.size();
+            continue;
         }
-        text.resize(before + static_cast<std::size_t>(count));
-        if (count == 0)
+        const ssize_t count = ::read(file.get(), text.data() + filled, text.size() - filled);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            throw TallowinFileError::failed("read", path, lastError());
+        if (count == 0) {
+            text.resize(filled);
             break;
+        }
+        filled += std::size_t(count);
     }
+    if (text.capacity() - text.size() < padding)
+        text.reserve(text.size() + padding);
     return text;
 }
 
