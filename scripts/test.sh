@@ -6,6 +6,9 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
+echo "== Formatting"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
 jobs=$(nproc)
 export CTEST_OUTPUT_ON_FAILURE=1
 

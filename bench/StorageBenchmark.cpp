@@ -1,0 +1,121 @@
+// One save of a generated deck (lock, read and decode for the revision check, validate, encode, write, fsync,
+// rename, fsync of the folder) against the bare I/O floor on the same file: read it, write its bytes to a
+// temporary file, fsync, rename, fsync the folder.
+#include "TallowinCore/TallowinRepository.h"
+#include "TallowinCore/TallowinTextFile.h"
+#include "bench/generator/DeckGenerator.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace {
+
+using tallowin::TallowinDocument;
+using tallowin::TallowinRepository;
+
+constexpr std::uint64_t deckSeed = 20260314;
+
+// A folder on the same disk as the system's temporary folder, holding one deck per size.
+class BenchFolder
+{
+public:
+    BenchFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tallowin-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("could not create a folder for the benchmark");
+        m_root = pattern;
+    }
+    ~BenchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_root, ignored);
+    }
+    const std::filesystem::path &root() const { return m_root; }
+
+private:
+    std::filesystem::path m_root;
+};
+
+struct StoredDeck
+{
+    std::filesystem::path path;
+    TallowinDocument document;
+};
+
+StoredDeck &storedDeck(std::size_t cards)
+{
+    static BenchFolder folder;
+    static std::map<std::size_t, std::unique_ptr<StoredDeck>> cache;
+    auto &entry = cache[cards];
+    if (!entry) {
+        entry = std::make_unique<StoredDeck>();
+        entry->path = folder.root() / std::to_string(cards) / "Tallowin.md";
+        entry->document = tallowin::bench::generateDeck(cards, deckSeed);
+        TallowinRepository(entry->path).prepareIfNeeded(entry->document);
+    }
+    return *entry;
+}
+
+void check(bool ok, const char *what)
+{
+    if (!ok)
+        throw std::runtime_error(what);
+}
+
+void ioFloor(benchmark::State &state)
+{
+    const StoredDeck &deck = storedDeck(static_cast<std::size_t>(state.range(0)));
+    const std::filesystem::path folder = deck.path.parent_path();
+    const std::filesystem::path temporary = folder / ".floor.tmp";
+    const std::filesystem::path target = folder / "floor.md";
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const std::string text = tallowin::TallowinTextFile::read(deck.path);
+        const int file = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        check(file >= 0, "open");
+        for (std::size_t written = 0; written < text.size();) {
+            const ssize_t count = ::write(file, text.data() + written, text.size() - written);
+            check(count > 0, "write");
+            written += std::size_t(count);
+        }
+        check(::fsync(file) == 0 && ::close(file) == 0, "fsync");
+        check(::rename(temporary.c_str(), target.c_str()) == 0, "rename");
+        const int directory = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        check(directory >= 0 && ::fsync(directory) == 0 && ::close(directory) == 0, "fsync folder");
+        bytes = text.size();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    state.counters["file_MB"] = double(bytes) / 1e6;
+}
+
+void save(benchmark::State &state)
+{
+    StoredDeck &deck = storedDeck(static_cast<std::size_t>(state.range(0)));
+    TallowinRepository repository(deck.path);
+    TallowinDocument &document = deck.document;
+    for (auto _ : state) {
+        const std::int64_t expected = document.revision;
+        document.revision = expected + 1;
+        benchmark::DoNotOptimize(repository.save(document, expected).revision);
+    }
+    state.counters["file_MB"] = double(std::filesystem::file_size(deck.path)) / 1e6;
+}
+
+} // namespace
+
+// Floor and save alternate per size, so each pair is measured under the same conditions.
+BENCHMARK(ioFloor)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(save)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ioFloor)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(save)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ioFloor)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(save)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+BENCHMARK_MAIN();
