@@ -1,7 +1,10 @@
 #include "TallowinCore/TallowinClock.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <ctime>
 
 namespace tallowin {
@@ -111,30 +114,63 @@ private:
     std::size_t m_position = 0;
 };
 
-// The form every timestamp of ours has, checked without building an instant; decks hold tens of thousands.
+// Where the canonical form has separators (which must match exactly) and where it has digits.
+struct TimestampShape
+{
+    std::uint64_t separators[3] {};
+    std::uint64_t separatorMask[3] {};
+    std::uint64_t digitMask[3] {};
+};
+
+static_assert(std::endian::native == std::endian::little, "the word-wise timestamp check reads bytes little-endian");
+
+constexpr TimestampShape canonicalShape()
+{
+    constexpr char pattern[25] = "0000-00-00T00:00:00.000Z";
+    TimestampShape shape;
+    for (int w = 0; w < 3; ++w) {
+        for (int b = 0; b < 8; ++b) {
+            const char c = pattern[w * 8 + b];
+            const std::uint64_t shift = std::uint64_t(b) * 8;
+            if (c == '0') {
+                shape.digitMask[w] |= std::uint64_t(0x80) << shift;
+            } else {
+                shape.separators[w] |= std::uint64_t(static_cast<unsigned char>(c)) << shift;
+                shape.separatorMask[w] |= std::uint64_t(0xFF) << shift;
+            }
+        }
+    }
+    return shape;
+}
+
+// The form every timestamp of ours has ("2026-03-14T09:26:53.589Z"), checked a word at a time without
+// building an instant: decks hold tens of thousands of them and validation reads each one.
 bool isCanonicalTimestamp(std::string_view text)
 {
-    if (text.size() != 24 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':'
-        || text[19] != '.' || text[23] != 'Z')
+    if (text.size() != 24)
         return false;
-    const auto digits = [&text](std::size_t at, std::size_t count) {
-        int value = 0;
-        for (std::size_t i = at; i < at + count; ++i) {
-            const unsigned digit = unsigned(text[i]) - unsigned('0');
-            if (digit > 9)
-                return -1;
-            value = value * 10 + int(digit);
-        }
-        return value;
-    };
-    const int yearValue = digits(0, 4);
-    const int monthValue = digits(5, 2);
-    const int dayValue = digits(8, 2);
-    const int hour = digits(11, 2);
-    const int minute = digits(14, 2);
-    const int second = digits(17, 2);
-    if (yearValue < 0 || monthValue < 1 || monthValue > 12 || dayValue < 1 || hour < 0 || hour > 23 || minute < 0
-        || minute > 59 || second < 0 || second > 59 || digits(20, 3) < 0)
+    std::uint64_t words[3];
+    std::memcpy(words, text.data(), 24);
+    static constexpr TimestampShape shape = canonicalShape();
+    const auto &separators = shape.separators;
+    const auto &separatorMask = shape.separatorMask;
+    const auto &digitMask = shape.digitMask;
+    constexpr std::uint64_t zeros = 0x3030303030303030ull;
+    constexpr std::uint64_t sevenSixes = 0x7676767676767676ull;
+    for (int w = 0; w < 3; ++w) {
+        if ((words[w] & separatorMask[w]) != separators[w])
+            return false;
+        // A digit byte minus '0' is 0 to 9; adding 0x76 sets the high bit from 10 on. Bytes below '0' or
+        // with the high bit set are caught by the same bit after the subtraction borrows or the xor keeps it.
+        const std::uint64_t offsets = words[w] ^ zeros;
+        if (((offsets + sevenSixes) | offsets) & digitMask[w])
+            return false;
+    }
+    const auto two = [&text](std::size_t at) { return (text[at] - '0') * 10 + (text[at + 1] - '0'); };
+    const int yearValue = two(0) * 100 + two(2);
+    const int monthValue = two(5);
+    const int dayValue = two(8);
+    if (monthValue < 1 || monthValue > 12 || dayValue < 1 || two(11) > 23 || two(14) > 59 || two(17) > 59)
         return false;
     const year_month_day_last last {year {yearValue}, month_day_last {month {unsigned(monthValue)}}};
     return unsigned(dayValue) <= unsigned(last.day());

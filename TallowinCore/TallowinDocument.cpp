@@ -3,6 +3,7 @@
 #include "TallowinCore/RandomIdentifier.h"
 #include "TallowinCore/TallowinClock.h"
 #include "TallowinCore/TallowinValidationError.h"
+#include "TallowinCore/TallowinValidationHints.h"
 
 #include <algorithm>
 #include <charconv>
@@ -68,15 +69,20 @@ TallowinDocument TallowinDocument::migratedAndValidated() const &
 
 TallowinDocument TallowinDocument::migratedAndValidated() &&
 {
-    if (version != 1 && version != 2)
-        throw TallowinValidationError::unsupportedVersion(version);
-    for (TaskItem &task : tasks) {
+    return tallowin::migratedAndValidated(std::move(*this), nullptr);
+}
+
+TallowinDocument migratedAndValidated(TallowinDocument &&document, const TallowinValidationHints *hints)
+{
+    if (document.version != 1 && document.version != 2)
+        throw TallowinValidationError::unsupportedVersion(document.version);
+    for (TaskItem &task : document.tasks) {
         if (task.state == TaskState::removed && task.mergedInto)
             task.state = TaskState::merged;
     }
-    version = currentVersion;
-    validate();
-    return std::move(*this);
+    document.version = TallowinDocument::currentVersion;
+    validateDocument(document, hints);
+    return std::move(document);
 }
 
 } // namespace tallowin

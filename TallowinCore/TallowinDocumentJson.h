@@ -10,6 +10,8 @@
 
 namespace tallowin {
 
+struct TallowinValidationHints;
+
 // The JSON form of the deck and its records: keys sorted, absent optionals omitted, required lists always written.
 struct TALLOWIN_CORE_EXPORT TallowinDocumentJson
 {
@@ -31,6 +33,9 @@ struct TALLOWIN_CORE_EXPORT TallowinDocumentJson
     // the text is parsed in place instead of being copied.
     static TallowinDocument decode(std::string_view json, std::size_t readableBytesAfter = 0);
     static std::size_t paddingBytes();
+    // As decode, also gathering what validation needs from each card while it is in cache.
+    static TallowinDocument decode(
+        std::string_view json, std::size_t readableBytesAfter, TallowinValidationHints &hints);
 };
 
 } // namespace tallowin

@@ -1,5 +1,6 @@
 #include "TallowinCore/JsonReadError.h"
 #include "TallowinCore/TallowinDocumentJson.h"
+#include "TallowinCore/TallowinValidationHints.h"
 
 #include <simdjson.h>
 
@@ -27,7 +28,7 @@ public:
     {
         for (std::size_t step = 0; step < N; ++step) {
             const std::size_t index = (next + step) % N;
-            if (m_keys[index] == key) {
+            if (sameKey(m_keys[index], key)) {
                 next = index + 1;
                 return static_cast<int>(index);
             }
@@ -48,6 +49,18 @@ public:
     }
 
 private:
+    // Keys are short; comparing inline beats a library call per member.
+    static bool sameKey(std::string_view known, std::string_view key)
+    {
+        if (known.size() != key.size())
+            return false;
+        for (std::size_t i = 0; i < key.size(); ++i) {
+            if (known[i] != key[i])
+                return false;
+        }
+        return true;
+    }
+
     std::array<std::string_view, N> m_keys;
 };
 
@@ -480,7 +493,7 @@ constexpr KeyTable<13> documentKeys(
     {"dismissedCandidateKeys", "lastCompleteSlackScanAt", "lastSlackScan", "pendingCandidates", "revision", "runID",
         "runProcessedIDs", "runTaskIDs", "scanHistory", "tasks", "title", "updatedAt", "version"});
 
-TallowinDocument readDocument(element root)
+TallowinDocument readDocument(element root, TallowinValidationHints *hints)
 {
     object members;
     if (root.get_object().get(members))
@@ -531,7 +544,14 @@ TallowinDocument readDocument(element root)
                 = isNull ? std::vector<ScanReport> {} : readList<ScanReport>(field.value, field.key, readReport);
             break;
         case 9:
-            document.tasks = readList<TaskItem>(field.value, field.key, readTask);
+            document.tasks = readList<TaskItem>(field.value, field.key, [hints](element item) {
+                TaskItem task = readTask(item);
+                if (hints != nullptr)
+                    hints->add(task);
+                return task;
+            });
+            if (hints != nullptr && !hints->describes(document.tasks))
+                *hints = {}; // a second "tasks" key: let validation read the cards itself
             break;
         case 10:
             document.title = readString(field.value, field.key);
@@ -567,7 +587,9 @@ std::size_t TallowinDocumentJson::paddingBytes()
     return simdjson::SIMDJSON_PADDING;
 }
 
-TallowinDocument TallowinDocumentJson::decode(std::string_view json, std::size_t readableBytesAfter)
+namespace {
+
+TallowinDocument decodeDocument(std::string_view json, std::size_t readableBytesAfter, TallowinValidationHints *hints)
 {
     // One parser per thread, kept between calls: its buffers are sized to the largest deck seen, and
     // allocating (and first touching) them anew costs more than the parse itself.
@@ -583,7 +605,20 @@ TallowinDocument TallowinDocumentJson::decode(std::string_view json, std::size_t
     if (error)
         throw JsonReadError::malformed(lowerFirst(simdjson::error_message(error)));
     // Strings and the tape live in the parser, not in the input, so the padded copy may already be gone.
-    return readDocument(root);
+    return readDocument(root, hints);
+}
+
+} // namespace
+
+TallowinDocument TallowinDocumentJson::decode(std::string_view json, std::size_t readableBytesAfter)
+{
+    return decodeDocument(json, readableBytesAfter, nullptr);
+}
+
+TallowinDocument TallowinDocumentJson::decode(
+    std::string_view json, std::size_t readableBytesAfter, TallowinValidationHints &hints)
+{
+    return decodeDocument(json, readableBytesAfter, &hints);
 }
 
 } // namespace tallowin

@@ -1,11 +1,11 @@
 #include "TallowinCore/TallowinDocument.h"
 
+#include "TallowinCore/FlatStringSet.h"
 #include "TallowinCore/SourceIdentity.h"
 #include "TallowinCore/TallowinClock.h"
 #include "TallowinCore/TallowinValidationError.h"
+#include "TallowinCore/TallowinValidationHints.h"
 #include "TallowinCore/UnicodeText.h"
-
-#include "TallowinCore/FlatStringSet.h"
 
 #include <algorithm>
 #include <vector>
@@ -35,22 +35,20 @@ bool cardTimestampsAreValid(const TaskItem &task)
         [](const TaskHistoryEvent &event) { return TallowinClock::isTimestamp(event.at); });
 }
 
-// Two passes: the first reads every card's scattered strings once, in a loop whose memory reads do not
-// depend on each other (hashes of history IDs, timestamp checks); the second applies the rules in their
-// order using only those results, so the first failing rule is still the one reported.
-void validateCards(const std::vector<TaskItem> &tasks, FlatStringSet &taskIDs)
+// Two passes: the first reads every card's scattered strings once (history ID hashes, timestamp checks),
+// unless the decoder already did while building the cards; the second applies the rules in their order
+// using only those facts, so the first failing rule is still the one reported.
+void validateCards(const std::vector<TaskItem> &tasks, FlatStringSet &taskIDs, const TallowinValidationHints *given)
 {
-    std::size_t eventCount = 0;
-    for (const TaskItem &task : tasks)
-        eventCount += task.history.size();
-    std::vector<std::uint64_t> eventHashes;
-    eventHashes.reserve(eventCount);
-    std::vector<bool> timestampsValid(tasks.size());
-    for (std::size_t index = 0; index < tasks.size(); ++index) {
-        for (const TaskHistoryEvent &event : tasks[index].history)
-            eventHashes.push_back(FlatStringSet::hashOf(event.id));
-        timestampsValid[index] = cardTimestampsAreValid(tasks[index]);
+    TallowinValidationHints computed;
+    if (given == nullptr || !given->describes(tasks)) {
+        for (const TaskItem &task : tasks)
+            computed.add(task);
+        given = &computed;
     }
+    const std::vector<std::uint64_t> &eventHashes = given->eventHashes;
+    const std::vector<bool> &timestampsValid = given->timestampsValid;
+    const std::size_t eventCount = eventHashes.size();
 
     FlatStringSet historyIDs(eventCount);
     std::size_t eventIndex = 0;
@@ -132,13 +130,36 @@ void validateMergeLinks(const std::vector<TaskItem> &tasks, const FlatStringSet 
 
 } // namespace
 
+void TallowinValidationHints::add(const TaskItem &task)
+{
+    for (const TaskHistoryEvent &event : task.history)
+        eventHashes.push_back(FlatStringSet::hashOf(event.id));
+    timestampsValid.push_back(cardTimestampsAreValid(task));
+}
+
+bool TallowinValidationHints::describes(const std::vector<TaskItem> &tasks) const
+{
+    if (timestampsValid.size() != tasks.size())
+        return false;
+    std::size_t events = 0;
+    for (const TaskItem &task : tasks)
+        events += task.history.size();
+    return events == eventHashes.size();
+}
+
 void TallowinDocument::validate() const
 {
+    validateDocument(*this, nullptr);
+}
+
+void validateDocument(const TallowinDocument &document, const TallowinValidationHints *hints)
+{
+    const std::vector<TaskItem> &tasks = document.tasks;
     FlatStringSet taskIDs(tasks.size());
-    validateCards(tasks, taskIDs);
-    validateCandidates(pendingCandidates);
-    requireTimestamp(updatedAt);
-    validateRun(*this, taskIDs);
+    validateCards(tasks, taskIDs, hints);
+    validateCandidates(document.pendingCandidates);
+    requireTimestamp(document.updatedAt);
+    validateRun(document, taskIDs);
     validateMergeLinks(tasks, taskIDs);
 }
 

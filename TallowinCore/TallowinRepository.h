@@ -42,6 +42,9 @@ public:
     TallowinDocument save(const TallowinDocument &document, std::int64_t expectedRevision);
     // Folds pipeline input into the file under the lock; input that changes nothing writes nothing.
     TallowinDocument ingest(const std::vector<TaskContract> &contracts);
+    // Merges a deck from the cloud into the file as it is now, against basedOn (the deck the sync started from),
+    // keeping a backup of the replaced deck in "SyncBackups"; a merge that changes nothing writes nothing.
+    TallowinDocument applyRemote(const TallowinDocument &remote, const TallowinDocument &basedOn);
     // Merges other deck files into the canonical one, reporting per file.
     TallowinImportReport importFiles(const std::vector<std::filesystem::path> &urls);
 

@@ -1,6 +1,7 @@
 #include "TallowinCore/TaskMarkdownCodec.h"
 
 #include "TallowinCore/TallowinDocumentJson.h"
+#include "TallowinCore/TallowinValidationHints.h"
 #include "TallowinCore/TaskMarkdownCodecError.h"
 #include "TallowinCore/UnicodeText.h"
 
@@ -159,10 +160,12 @@ TallowinDocument TaskMarkdownCodec::decode(std::string_view text, std::size_t re
 
     const std::string_view block = UnicodeText::trimmedWhitespaceAndNewlines(text.substr(blockStart, end - blockStart));
     const std::size_t blockEnd = static_cast<std::size_t>(block.data() + block.size() - text.data());
-    TallowinDocument document = TallowinDocumentJson::decode(block, text.size() - blockEnd + readableBytesAfterText);
+    TallowinValidationHints hints;
+    TallowinDocument document
+        = TallowinDocumentJson::decode(block, text.size() - blockEnd + readableBytesAfterText, hints);
     if (document.version != 1 && document.version != 2)
         throw TaskMarkdownCodecError::invalidVersion(document.version);
-    return std::move(document).migratedAndValidated();
+    return migratedAndValidated(std::move(document), &hints);
 }
 
 } // namespace tallowin

@@ -1,4 +1,5 @@
 #include "TallowinCore/SourceIdentity.h"
+#include "TallowinCore/TallowinClock.h"
 #include "TallowinCore/TallowinDocument.h"
 #include "TallowinCore/TallowinValidationError.h"
 #include "TallowinCore/TaskContractError.h"
@@ -204,6 +205,25 @@ TEST(TallowinDocumentMigration, UnsupportedVersionsAndInvalidResultsThrow)
     }
     document = makeDocument({makeTask("KB-001"), makeTask("KB-001")});
     EXPECT_THROW((void)document.migratedAndValidated(), TallowinValidationError);
+}
+
+TEST(TallowinDocumentValidation, FastTimestampCheckAgreesWithTheFullReader)
+{
+    // Validation checks timestamps of the canonical shape word by word; every single-byte change of a valid
+    // one must be judged exactly as the full reader judges it.
+    const std::string valid = "2024-02-29T23:59:59.999Z";
+    EXPECT_TRUE(TallowinClock::isTimestamp(valid));
+    for (std::size_t position = 0; position < valid.size(); ++position) {
+        for (int byte = 0; byte < 256; ++byte) {
+            std::string changed = valid;
+            changed[position] = static_cast<char>(byte);
+            ASSERT_EQ(TallowinClock::isTimestamp(changed), TallowinClock::date(changed).has_value())
+                << "byte " << byte << " at " << position;
+        }
+    }
+    EXPECT_FALSE(TallowinClock::isTimestamp("2023-02-29T00:00:00.000Z"));
+    EXPECT_FALSE(TallowinClock::isTimestamp("2026-04-31T00:00:00.000Z"));
+    EXPECT_TRUE(TallowinClock::isTimestamp("2026-04-30T00:00:00.000Z"));
 }
 
 TEST(TallowinDocumentIDs, NextTaskIDFollowsTheLargestNumber)
