@@ -9,6 +9,8 @@
 #include "TallowinCore/TaskMarkdownCodec.h"
 
 #include <cerrno>
+#include <future>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -107,15 +109,32 @@ TallowinDocument TallowinRepository::prepareIfNeeded(const TallowinDocument &see
     return seed;
 }
 
-TallowinDocument TallowinRepository::save(const TallowinDocument &document, std::int64_t expectedRevision)
+TallowinDocument TallowinRepository::save(TallowinDocument document, std::int64_t expectedRevision)
 {
     const std::lock_guard guard(m_mutex);
     const WriterLock lock(lockURL());
+    // The new deck is validated and encoded on a second thread while this one reads the file on disk:
+    // the two do not depend on each other, and the save path is the one every change takes.
+    std::future<std::string> encoded = std::async(std::launch::async, [&document] {
+        document.validate();
+        return TaskMarkdownCodec::encode(document);
+    });
+    std::optional<TallowinDocument> onDisk;
+    try {
+        onDisk = readCanonical();
+    } catch (...) {
+        encoded.wait();
+        throw;
+    }
     // Whoever wrote since the caller's load has raised the revision; the caller must reload and redo.
-    const TallowinDocument onDisk = readCanonical();
-    if (onDisk.revision != expectedRevision)
-        throw TallowinRepositoryError::revisionConflict(expectedRevision, onDisk.revision);
-    writeCanonical(document);
+    const std::int64_t revisionOnDisk = onDisk->revision;
+    // Freeing a large deck takes a while; do it beside the write instead of before it.
+    std::future<void> released = std::async(std::launch::async,
+        [discarded = std::move(*onDisk)]() mutable { const TallowinDocument gone = std::move(discarded); });
+    onDisk.reset();
+    if (revisionOnDisk != expectedRevision)
+        throw TallowinRepositoryError::revisionConflict(expectedRevision, revisionOnDisk);
+    writeCanonicalText(encoded.get());
     return document;
 }
 
@@ -130,7 +149,11 @@ TallowinDocument TallowinRepository::readCanonical()
 void TallowinRepository::writeCanonical(const TallowinDocument &document)
 {
     document.validate();
-    const std::string text = TaskMarkdownCodec::encode(document);
+    writeCanonicalText(TaskMarkdownCodec::encode(document));
+}
+
+void TallowinRepository::writeCanonicalText(const std::string &text)
+{
     TallowinPrivateStorage::protectFile(m_fileURL);
     writeAtomically(m_fileURL, text);
     TallowinPrivateStorage::protectFile(m_fileURL);

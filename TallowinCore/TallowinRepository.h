@@ -39,7 +39,8 @@ public:
     // The existing deck, or the seed written unchanged when there is no file yet.
     TallowinDocument prepareIfNeeded(const TallowinDocument &seed);
     // Writes the document as given if the file still has expectedRevision; the caller sets revision and time.
-    TallowinDocument save(const TallowinDocument &document, std::int64_t expectedRevision);
+    // Returns the written document (move it in to avoid a copy).
+    TallowinDocument save(TallowinDocument document, std::int64_t expectedRevision);
     // Folds pipeline input into the file under the lock; input that changes nothing writes nothing.
     TallowinDocument ingest(const std::vector<TaskContract> &contracts);
     // Merges a deck from the cloud into the file as it is now, against basedOn (the deck the sync started from),
@@ -55,6 +56,8 @@ private:
     TallowinDocument readCanonical();
     // Validates, encodes and atomically replaces the canonical file. Callers hold m_mutex and the writer lock.
     void writeCanonical(const TallowinDocument &document);
+    // Atomically replaces the canonical file with an encoded deck, owner-only. Callers hold both locks.
+    void writeCanonicalText(const std::string &text);
     // Atomically replaces path with text (temporary file in the same folder, fsync, rename, fsync of the folder).
     // Callers hold the writer lock, which also makes temporaries left by a writer that died safe to remove.
     void writeAtomically(const std::filesystem::path &path, const std::string &text);

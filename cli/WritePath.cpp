@@ -29,7 +29,7 @@ int runChange(const CliContext &context, const std::function<DeckChange(const Ta
         return 0;
     change.document.revision = loaded.revision + 1;
     change.document.updatedAt = context.nowText();
-    repository.save(change.document, loaded.revision);
+    repository.save(std::move(change.document), loaded.revision);
     if (!change.notice.empty())
         context.out << change.notice << '\n';
     return 0;
