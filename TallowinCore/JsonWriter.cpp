@@ -223,6 +223,21 @@ void JsonWriter::boolean(bool value)
     m_output += value ? "true" : "false";
 }
 
+void JsonWriter::optionalMember(std::string_view name, const std::optional<std::string> &value)
+{
+    if (value)
+        member(name, *value);
+}
+
+void JsonWriter::stringsMember(std::string_view name, const std::vector<std::string> &values)
+{
+    key(name);
+    beginArray();
+    for (const std::string &value : values)
+        string(value);
+    endArray();
+}
+
 void JsonWriter::null()
 {
     beforeValue();

@@ -3,6 +3,7 @@
 #include "TallowinCore/TallowinCoreExport.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,9 @@ public:
     void null();
 
     template<typename T> void member(std::string_view name, const T &value);
+    // A member only when the value is present: absent optionals are left out, never written as null.
+    void optionalMember(std::string_view name, const std::optional<std::string> &value);
+    void stringsMember(std::string_view name, const std::vector<std::string> &values);
 
     // Appends text as a quoted JSON string.
     static void appendQuoted(std::string &output, std::string_view text, JsonSlashes slashes);

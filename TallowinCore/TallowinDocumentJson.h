@@ -27,6 +27,7 @@ struct TALLOWIN_CORE_EXPORT TallowinDocumentJson
     static void write(JsonWriter &writer, const TaskItem &task);
     static void write(JsonWriter &writer, const TaskCandidate &candidate);
     static void write(JsonWriter &writer, const ScanReport &report);
+    static void write(JsonWriter &writer, const TaskSource &source);
 
     // Reads the envelope without migrating or validating. Throws JsonReadError naming the offending key.
     // When at least paddingBytes() bytes after the text may be read (their content does not matter),

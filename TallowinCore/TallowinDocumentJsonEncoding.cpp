@@ -10,39 +10,6 @@ namespace tallowin {
 
 namespace {
 
-void writeOptional(JsonWriter &writer, std::string_view key, const std::optional<std::string> &value)
-{
-    if (value)
-        writer.member(key, *value);
-}
-
-void writeStrings(JsonWriter &writer, std::string_view key, const std::vector<std::string> &values)
-{
-    writer.key(key);
-    writer.beginArray();
-    for (const std::string &value : values)
-        writer.string(value);
-    writer.endArray();
-}
-
-void writeOptionalStrings(
-    JsonWriter &writer, std::string_view key, const std::optional<std::vector<std::string>> &values)
-{
-    if (values)
-        writeStrings(writer, key, *values);
-}
-
-void writeSource(JsonWriter &writer, const TaskSource &source)
-{
-    writer.beginObject();
-    writer.member("label", source.label);
-    writeOptional(writer, "resolvedAt", source.resolvedAt);
-    writeOptional(writer, "resolvedItemKey", source.resolvedItemKey);
-    writeOptional(writer, "sourceKey", source.sourceKey);
-    writer.member("url", source.url);
-    writer.endObject();
-}
-
 void writeEvent(JsonWriter &writer, const TaskHistoryEvent &event)
 {
     writer.beginObject();
@@ -56,14 +23,15 @@ void writeEvent(JsonWriter &writer, const TaskHistoryEvent &event)
 void writeLane(JsonWriter &writer, const ScanLaneEvidence &lane)
 {
     writer.beginObject();
-    writeOptional(writer, "continuationCursor", lane.continuationCursor);
+    writer.optionalMember("continuationCursor", lane.continuationCursor);
     writer.member("conversationsInspected", lane.conversationsInspected);
     writer.member("exhausted", lane.exhausted);
-    writeOptional(writer, "failure", lane.failure);
+    writer.optionalMember("failure", lane.failure);
     writer.member("lane", rawValue(lane.lane));
-    writeOptional(writer, "lowerBoundAt", lane.lowerBoundAt);
+    writer.optionalMember("lowerBoundAt", lane.lowerBoundAt);
     writer.member("pagesRead", lane.pagesRead);
-    writeOptionalStrings(writer, "pendingThreadURLs", lane.pendingThreadURLs);
+    if (lane.pendingThreadURLs)
+        writer.stringsMember("pendingThreadURLs", *lane.pendingThreadURLs);
     writer.member("threadsRead", lane.threadsRead);
     writer.member("upperBoundAt", lane.upperBoundAt);
     writer.endObject();
@@ -92,14 +60,25 @@ template<typename Value> std::string encodeValue(const Value &value, JsonLayout 
 
 } // namespace
 
+void TallowinDocumentJson::write(JsonWriter &writer, const TaskSource &source)
+{
+    writer.beginObject();
+    writer.member("label", source.label);
+    writer.optionalMember("resolvedAt", source.resolvedAt);
+    writer.optionalMember("resolvedItemKey", source.resolvedItemKey);
+    writer.optionalMember("sourceKey", source.sourceKey);
+    writer.member("url", source.url);
+    writer.endObject();
+}
+
 void TallowinDocumentJson::write(JsonWriter &writer, const TaskItem &task)
 {
     writer.beginObject();
-    writeOptional(writer, "captureOrigin", task.captureOrigin);
+    writer.optionalMember("captureOrigin", task.captureOrigin);
     writer.member("context", task.context);
     writer.member("createdAt", task.createdAt);
-    writeOptional(writer, "delayTarget", task.delayTarget);
-    writeOptional(writer, "followUpPerson", task.followUpPerson);
+    writer.optionalMember("delayTarget", task.delayTarget);
+    writer.optionalMember("followUpPerson", task.followUpPerson);
     if (task.highlighted)
         writer.member("highlighted", *task.highlighted);
     writer.key("history");
@@ -110,16 +89,17 @@ void TallowinDocumentJson::write(JsonWriter &writer, const TaskItem &task)
     writer.member("id", task.id);
     writer.member("instruction", task.instruction);
     writer.member("kind", rawValue(task.kind));
-    writeOptional(writer, "mergedInto", task.mergedInto);
-    writeOptionalStrings(writer, "mergedTaskIDs", task.mergedTaskIDs);
+    writer.optionalMember("mergedInto", task.mergedInto);
+    if (task.mergedTaskIDs)
+        writer.stringsMember("mergedTaskIDs", *task.mergedTaskIDs);
     writer.member("order", task.order);
     writer.member("person", task.person);
     writer.member("result", task.result);
-    writeOptional(writer, "resumeAt", task.resumeAt);
+    writer.optionalMember("resumeAt", task.resumeAt);
     writer.key("sources");
     writer.beginArray();
     for (const TaskSource &source : task.sources)
-        writeSource(writer, source);
+        TallowinDocumentJson::write(writer, source);
     writer.endArray();
     writer.member("state", rawValue(task.state));
     writer.member("title", task.title);
@@ -139,9 +119,9 @@ void TallowinDocumentJson::write(JsonWriter &writer, const TaskCandidate &candid
     writer.member("kind", rawValue(candidate.kind));
     writer.member("person", candidate.person);
     writer.key("source");
-    writeSource(writer, candidate.source);
-    writeOptional(writer, "sourceAuthor", candidate.sourceAuthor);
-    writeOptional(writer, "sourceTimestamp", candidate.sourceTimestamp);
+    TallowinDocumentJson::write(writer, candidate.source);
+    writer.optionalMember("sourceAuthor", candidate.sourceAuthor);
+    writer.optionalMember("sourceTimestamp", candidate.sourceTimestamp);
     writer.member("title", candidate.title);
     writer.endObject();
 }
@@ -160,21 +140,21 @@ void TallowinDocumentJson::write(JsonWriter &writer, const ScanReport &report)
             writeLane(writer, lane);
         writer.endArray();
     }
-    writeOptional(writer, "lowerBoundAt", report.lowerBoundAt);
+    writer.optionalMember("lowerBoundAt", report.lowerBoundAt);
     writer.member("mentions", report.mentions);
     writer.member("note", report.note);
-    writeOptional(writer, "resumeOfStartedAt", report.resumeOfStartedAt);
+    writer.optionalMember("resumeOfStartedAt", report.resumeOfStartedAt);
     writer.member("selfMessages", report.selfMessages);
     writer.member("startedAt", report.startedAt);
-    writeOptional(writer, "watermarkAt", report.watermarkAt);
+    writer.optionalMember("watermarkAt", report.watermarkAt);
     writer.endObject();
 }
 
 void TallowinDocumentJson::write(JsonWriter &writer, const TallowinDocument &document)
 {
     writer.beginObject();
-    writeStrings(writer, "dismissedCandidateKeys", document.dismissedCandidateKeys);
-    writeOptional(writer, "lastCompleteSlackScanAt", document.lastCompleteSlackScanAt);
+    writer.stringsMember("dismissedCandidateKeys", document.dismissedCandidateKeys);
+    writer.optionalMember("lastCompleteSlackScanAt", document.lastCompleteSlackScanAt);
     if (document.lastSlackScan) {
         writer.key("lastSlackScan");
         write(writer, *document.lastSlackScan);
@@ -185,9 +165,11 @@ void TallowinDocumentJson::write(JsonWriter &writer, const TallowinDocument &doc
         write(writer, candidate);
     writer.endArray();
     writer.member("revision", document.revision);
-    writeOptional(writer, "runID", document.runID);
-    writeOptionalStrings(writer, "runProcessedIDs", document.runProcessedIDs);
-    writeOptionalStrings(writer, "runTaskIDs", document.runTaskIDs);
+    writer.optionalMember("runID", document.runID);
+    if (document.runProcessedIDs)
+        writer.stringsMember("runProcessedIDs", *document.runProcessedIDs);
+    if (document.runTaskIDs)
+        writer.stringsMember("runTaskIDs", *document.runTaskIDs);
     writer.key("scanHistory");
     writer.beginArray();
     for (const ScanReport &report : document.scanHistory)

@@ -18,15 +18,6 @@ bool isEmptyDeck(const TallowinDocument &document)
     return document.tasks.empty() && document.pendingCandidates.empty();
 }
 
-void writeStrings(JsonWriter &writer, std::string_view key, const std::vector<std::string> &values)
-{
-    writer.key(key);
-    writer.beginArray();
-    for (const std::string &value : values)
-        writer.string(value);
-    writer.endArray();
-}
-
 // A failed encoding counts as empty, so the comparison still gives an answer both devices agree on.
 std::string checkedUTF8(std::string output)
 {
@@ -164,7 +155,7 @@ std::string TallowinSyncMerge::canonicalJSON(const TallowinDocument &document)
     try {
         JsonWriter writer(output, JsonLayout::compact, JsonSlashes::escaped);
         writer.beginObject();
-        writeStrings(writer, "dismissedCandidateKeys", document.dismissedCandidateKeys);
+        writer.stringsMember("dismissedCandidateKeys", document.dismissedCandidateKeys);
         if (document.lastCompleteSlackScanAt)
             writer.member("lastCompleteSlackScanAt", *document.lastCompleteSlackScanAt);
         if (document.lastSlackScan) {
@@ -180,9 +171,9 @@ std::string TallowinSyncMerge::canonicalJSON(const TallowinDocument &document)
         if (document.runID)
             writer.member("runID", *document.runID);
         if (document.runProcessedIDs)
-            writeStrings(writer, "runProcessedIDs", *document.runProcessedIDs);
+            writer.stringsMember("runProcessedIDs", *document.runProcessedIDs);
         if (document.runTaskIDs)
-            writeStrings(writer, "runTaskIDs", *document.runTaskIDs);
+            writer.stringsMember("runTaskIDs", *document.runTaskIDs);
         writer.key("scanHistory");
         writer.beginArray();
         for (const ScanReport &report : document.scanHistory)

@@ -1,6 +1,8 @@
 #include "TallowinCore/TaskContractJson.h"
 
 #include "TallowinCore/JsonReadError.h"
+#include "TallowinCore/JsonReading.h"
+#include "TallowinCore/TallowinDocumentJson.h"
 
 #include <simdjson.h>
 
@@ -11,69 +13,14 @@ namespace tallowin {
 
 namespace {
 
+using namespace jsonreading;
 using simdjson::dom::array;
 using simdjson::dom::element;
-using simdjson::dom::object;
-
-[[noreturn]] void wrongType(std::string_view key, const char *expected)
-{
-    throw JsonReadError::wrongType(std::string(key), expected);
-}
-
-std::string readString(element value, std::string_view key)
-{
-    std::string_view text;
-    if (value.get_string().get(text))
-        wrongType(key, "a string");
-    return std::string(text);
-}
 
 // Missing and null both read as empty for the optional text keys of a contract.
 std::string readOptionalText(element value, std::string_view key)
 {
     return value.is_null() ? std::string() : readString(value, key);
-}
-
-std::optional<std::string> readOptionalString(element value, std::string_view key)
-{
-    if (value.is_null())
-        return std::nullopt;
-    return readString(value, key);
-}
-
-object readObject(element value, std::string_view key)
-{
-    object result;
-    if (value.get_object().get(result))
-        wrongType(key, "an object");
-    return result;
-}
-
-TaskSource readSource(element value)
-{
-    TaskSource source;
-    bool hasLabel = false;
-    bool hasURL = false;
-    for (const auto field : readObject(value, "")) {
-        if (field.key == "label") {
-            source.label = readString(field.value, field.key);
-            hasLabel = true;
-        } else if (field.key == "url") {
-            source.url = readString(field.value, field.key);
-            hasURL = true;
-        } else if (field.key == "sourceKey") {
-            source.sourceKey = readOptionalString(field.value, field.key);
-        } else if (field.key == "resolvedAt") {
-            source.resolvedAt = readOptionalString(field.value, field.key);
-        } else if (field.key == "resolvedItemKey") {
-            source.resolvedItemKey = readOptionalString(field.value, field.key);
-        }
-    }
-    if (!hasLabel)
-        throw JsonReadError::missingKey("label");
-    if (!hasURL)
-        throw JsonReadError::missingKey("url");
-    return source;
 }
 
 std::vector<TaskSource> readSources(element value)
@@ -99,17 +46,6 @@ std::vector<TaskSource> readSources(element value)
 // Required keys in the contract's field order, which is also the order in which a missing one is reported.
 constexpr std::array<std::string_view, 5> requiredKeys = {"schemaVersion", "id", "person", "title", "kind"};
 
-TaskKind readKind(element value, std::string_view key)
-{
-    std::string_view raw;
-    if (value.get_string().get(raw))
-        wrongType(key, "a string");
-    const std::optional<TaskKind> kind = taskKindFromRawValue(raw);
-    if (!kind)
-        throw JsonReadError::unknownValue(std::string(key), std::string(raw));
-    return *kind;
-}
-
 TaskContract readContract(element value)
 {
     TaskContract contract;
@@ -130,7 +66,7 @@ TaskContract readContract(element value)
             contract.title = readString(field.value, key);
             seen[3] = true;
         } else if (key == "kind") {
-            contract.kind = readKind(field.value, key);
+            contract.kind = readEnum(field.value, key, taskKindFromRawValue);
             seen[4] = true;
         } else if (key == "context") {
             contract.context = readOptionalText(field.value, key);
@@ -145,21 +81,6 @@ TaskContract readContract(element value)
             throw JsonReadError::missingKey(std::string(requiredKeys[index]));
     }
     return contract;
-}
-
-std::string lowerFirst(std::string text)
-{
-    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
-        text[0] = static_cast<char>(text[0] - 'A' + 'a');
-    while (!text.empty() && text.back() == '.')
-        text.pop_back();
-    return text;
-}
-
-void writeOptional(JsonWriter &writer, std::string_view key, const std::optional<std::string> &value)
-{
-    if (value)
-        writer.member(key, *value);
 }
 
 std::string checkedUTF8(std::string output)
@@ -178,7 +99,7 @@ std::vector<TaskContract> TaskContractJson::decode(std::string_view json)
     const simdjson::padded_string padded(json);
     element root;
     if (const auto error = parser.parse(padded).get(root))
-        throw JsonReadError::malformed(lowerFirst(simdjson::error_message(error)));
+        throw JsonReadError::malformed(malformedDetail(simdjson::error_message(error)));
 
     if (root.is_object())
         return {readContract(root)};
@@ -211,15 +132,8 @@ void TaskContractJson::write(JsonWriter &writer, const TaskContract &contract)
     writer.member("schemaVersion", contract.schemaVersion);
     writer.key("sources");
     writer.beginArray();
-    for (const TaskSource &source : contract.sources) {
-        writer.beginObject();
-        writer.member("label", source.label);
-        writeOptional(writer, "resolvedAt", source.resolvedAt);
-        writeOptional(writer, "resolvedItemKey", source.resolvedItemKey);
-        writeOptional(writer, "sourceKey", source.sourceKey);
-        writer.member("url", source.url);
-        writer.endObject();
-    }
+    for (const TaskSource &source : contract.sources)
+        TallowinDocumentJson::write(writer, source);
     writer.endArray();
     writer.member("title", contract.title);
     writer.endObject();
