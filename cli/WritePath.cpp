@@ -1,5 +1,6 @@
 #include "cli/WritePath.h"
 
+#include <optional>
 #include <ostream>
 
 namespace tallowin::cli {
@@ -23,13 +24,16 @@ TallowinDocument emptySeed(const CliContext &context)
 int runChange(const CliContext &context, const std::function<DeckChange(const TallowinDocument &)> &compute)
 {
     TallowinRepository repository = openRepository(context);
-    const TallowinDocument loaded = repository.prepareIfNeeded(emptySeed(context));
-    DeckChange change = compute(loaded);
-    if (change.document == loaded)
+    std::optional<TallowinDocument> loaded = repository.prepareIfNeeded(emptySeed(context));
+    DeckChange change = compute(*loaded);
+    if (change.document == *loaded)
         return 0;
-    change.document.revision = loaded.revision + 1;
+    const std::int64_t loadedRevision = loaded->revision;
+    // A large deck need not be held twice while the save reads the file again.
+    loaded.reset();
+    change.document.revision = loadedRevision + 1;
     change.document.updatedAt = context.nowText();
-    repository.save(std::move(change.document), loaded.revision);
+    repository.save(std::move(change.document), loadedRevision);
     if (!change.notice.empty())
         context.out << change.notice << '\n';
     return 0;
