@@ -26,6 +26,11 @@ std::string descriptionOf(const std::exception_ptr &failure)
 
 } // namespace
 
+std::string TallowinCloudSync::statusText(const std::exception_ptr &failure)
+{
+    return failure ? failedStatusPrefix + descriptionOf(failure) : std::string(syncedStatus);
+}
+
 // The engine's result, carried from the worker back to the main thread.
 struct TallowinCloudSync::Outcome
 {
@@ -124,7 +129,7 @@ void TallowinCloudSync::finishSynchronize(const std::shared_ptr<Outcome> &outcom
     if (const auto *failure = std::get_if<std::exception_ptr>(&outcome->result)) {
         // Requests made during a failed run are not retried; the next trigger starts afresh.
         m_pending = false;
-        setStatus(failedStatusPrefix + descriptionOf(*failure));
+        setStatus(statusText(*failure));
         endRun();
         return;
     }
@@ -135,7 +140,7 @@ void TallowinCloudSync::finishSynchronize(const std::shared_ptr<Outcome> &outcom
         startRun();
         return;
     }
-    setStatus(syncedStatus);
+    setStatus(statusText(nullptr));
     if (m_subscribed) {
         endRun();
         return;

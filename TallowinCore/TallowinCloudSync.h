@@ -9,6 +9,7 @@
 #include "TallowinCore/TallowinSyncExecutor.h"
 #include "TallowinCore/TallowinSyncTransport.h"
 
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -61,6 +62,9 @@ public:
     void setOnStateChange(std::function<void()> onStateChange) { m_onStateChange = std::move(onStateChange); }
 
     static std::optional<std::string> processEnvironment(const std::string &name);
+    // The status a run ends with: "Synced with iCloud" without a failure, else "Saved locally. " and the
+    // failure's description. Shared with tallowin-cli sync, which prints what the application shows.
+    static std::string statusText(const std::exception_ptr &failure);
 
 private:
     struct Outcome;

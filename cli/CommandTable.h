@@ -36,5 +36,6 @@ void registerReadCommands(CommandTable &table);
 void registerStorageCommands(CommandTable &table);
 void registerReviewCommands(CommandTable &table);
 void registerDeckCommands(CommandTable &table);
+void registerSyncCommands(CommandTable &table);
 
 } // namespace tallowin::cli

@@ -34,6 +34,7 @@ int main(int argc, char **argv)
     registerStorageCommands(table);
     registerReviewCommands(table);
     registerDeckCommands(table);
+    registerSyncCommands(table);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,46 @@
+#include "TallowinCore/TallowinCloudSync.h"
+#include "TallowinCore/TallowinCloudTransport.h"
+#include "TallowinCore/TallowinRepository.h"
+#include "TallowinCore/TallowinSyncConfiguration.h"
+#include "TallowinCore/TallowinSyncEngine.h"
+#include "cli/CommandTable.h"
+#include "cli/WritePath.h"
+
+#include <exception>
+#include <iostream>
+#include <memory>
+
+// One synchronisation with the configured cloud database, reported with the application's status line.
+
+namespace tallowin::cli {
+
+namespace {
+
+int synchronize(const CliContext &context)
+{
+    try {
+        const std::optional<std::string> databaseURL = TallowinSyncConfiguration::databaseURL();
+        auto transport = std::make_shared<TallowinCloudTransport>(databaseURL);
+        const TallowinInstant now = context.now;
+        auto repository = std::make_shared<TallowinRepository>(context.deckPath, [now] { return now; });
+        // Without a database the run fails before the deck is read; creating a deck just for that would surprise.
+        if (databaseURL)
+            repository->prepareIfNeeded(emptySeed(context));
+        TallowinSyncEngine engine(repository, transport, context.deckPath.parent_path() / "CloudSync.json");
+        engine.synchronize();
+    } catch (...) {
+        std::cerr << TallowinCloudSync::statusText(std::current_exception()) << '\n';
+        return 1;
+    }
+    context.out << TallowinCloudSync::statusText(nullptr) << '\n';
+    return 0;
+}
+
+} // namespace
+
+void registerSyncCommands(CommandTable &table)
+{
+    table.add("sync", "Synchronise the deck with the configured cloud database", &synchronize);
+}
+
+} // namespace tallowin::cli

@@ -1,0 +1,374 @@
+#include "TallowinCore/TallowinCloudSync.h"
+#include "TallowinCore/TallowinCloudTransport.h"
+#include "TallowinCore/TallowinCouchClient.h"
+#include "TallowinCore/TallowinRepository.h"
+#include "TallowinCore/TallowinSyncCheckpoint.h"
+#include "TallowinCore/TallowinSyncConfiguration.h"
+#include "TallowinCore/TallowinSyncEngine.h"
+#include "TallowinCore/TallowinSyncError.h"
+#include "TallowinCore/TaskMarkdownCodec.h"
+#include "tests/support/CouchTestServer.h"
+#include "tests/support/DeckBuilders.h"
+#include "tests/support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <map>
+#include <memory>
+#include <simdjson.h>
+#include <sys/stat.h>
+
+namespace tallowin {
+namespace {
+
+using test::CouchTestServer;
+
+constexpr const char *notSigned = "This local build is not signed for iCloud. Tasks are saved on this Mac.";
+constexpr const char *unreadable = "The iCloud deck could not be read. Your local tasks have not changed.";
+constexpr auto notificationTimeout = std::chrono::seconds(20);
+
+bool holdsTask(const TallowinDocument &deck, const std::string &id)
+{
+    return std::any_of(deck.tasks.begin(), deck.tasks.end(), [&](const TaskItem &task) { return task.id == id; });
+}
+
+template<typename Fn> TallowinSyncError syncErrorOf(Fn &&fn)
+{
+    try {
+        fn();
+    } catch (const TallowinSyncError &error) {
+        return error;
+    } catch (const std::exception &error) {
+        ADD_FAILURE() << "another error was thrown: " << error.what();
+    }
+    ADD_FAILURE() << "no TallowinSyncError was thrown";
+    return TallowinSyncError::unavailable("");
+}
+
+template<typename Fn> std::string statusAfter(Fn &&fn)
+{
+    try {
+        fn();
+    } catch (...) {
+        return TallowinCloudSync::statusText(std::current_exception());
+    }
+    return TallowinCloudSync::statusText(nullptr);
+}
+
+void expectNoCredentials(const std::string &text)
+{
+    EXPECT_EQ(text.find(CouchTestServer::password), std::string::npos) << text;
+    EXPECT_EQ(text.find("s3cret"), std::string::npos) << text;
+    EXPECT_EQ(text.find(std::string(CouchTestServer::userName) + ":"), std::string::npos) << text;
+}
+
+// One installation of the application: its own deck folder, transport and engine.
+struct Device
+{
+    Device(const std::string &databaseURL, std::vector<TaskItem> tasks)
+        : repository(std::make_shared<TallowinRepository>(folder.path("Tallowin.md")))
+        , transport(std::make_shared<TallowinCloudTransport>(databaseURL))
+        , engine(repository, transport, folder.path("CloudSync.json"))
+    {
+        repository->prepareIfNeeded(test::makeDocument(std::move(tasks)));
+    }
+
+    test::TemporaryFolder folder;
+    std::shared_ptr<TallowinRepository> repository;
+    std::shared_ptr<TallowinCloudTransport> transport;
+    TallowinSyncEngine engine;
+};
+
+class CloudTransport : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        try {
+            server = std::make_unique<CouchTestServer>();
+        } catch (const std::exception &error) {
+            FAIL() << error.what();
+        }
+    }
+
+    std::unique_ptr<Device> device(std::vector<TaskItem> tasks) const
+    {
+        return std::make_unique<Device>(server->databaseURL(), std::move(tasks));
+    }
+
+    // The deck document as the database holds it, read around the transport.
+    std::optional<CouchDocument> storedRecord() const
+    {
+        return TallowinCouchClient(server->databaseURL()).getDocument(TallowinCloudTransport::recordName);
+    }
+
+    std::unique_ptr<CouchTestServer> server;
+};
+
+TEST_F(CloudTransport, FirstSyncOfAnEmptyCloudCreatesTheRecordWithTheDeckFile)
+{
+    auto first = device({test::makeTask("KB-001")});
+    ASSERT_FALSE(storedRecord());
+
+    first->engine.synchronize();
+
+    const std::optional<CouchDocument> record = storedRecord();
+    ASSERT_TRUE(record);
+    simdjson::dom::parser parser;
+    const simdjson::dom::element root = parser.parse(simdjson::padded_string(record->json));
+    EXPECT_EQ(std::string_view(root["type"]), "TallowinDocument");
+    EXPECT_EQ(std::string_view(root["_attachments"]["markdown"]["content_type"]), "text/markdown");
+    const std::string attachment
+        = TallowinCouchClient(server->databaseURL()).getAttachment("canonical-tallowin", "markdown", record->rev);
+    EXPECT_EQ(attachment, first->folder.read("Tallowin.md"));
+
+    // The account is the signed-in user on that server, which the checkpoint binds the deck to.
+    const std::string account = first->transport->accountID();
+    EXPECT_EQ(account, std::string(CouchTestServer::userName) + " at " + server->origin());
+    const auto checkpoint = TallowinSyncCheckpoint::read(first->engine.checkpointURL());
+    ASSERT_TRUE(checkpoint);
+    EXPECT_EQ(checkpoint->accountID, account);
+    expectNoCredentials(first->folder.read("CloudSync.json"));
+
+    // The fetched change tag is the document's revision.
+    const auto snapshot = first->transport->fetch();
+    ASSERT_TRUE(snapshot);
+    EXPECT_EQ(snapshot->token, record->rev);
+    EXPECT_TRUE(holdsTask(snapshot->document, "KB-001"));
+}
+
+TEST_F(CloudTransport, ASecondDeviceGetsTheFirstDevicesCardsAndGivesItsOwn)
+{
+    auto first = device({test::makeTask("KB-001")});
+    auto second = device({test::makeTask("KB-002")});
+
+    first->engine.synchronize();
+    const TallowinDocument onSecond = second->engine.synchronize();
+    EXPECT_TRUE(holdsTask(onSecond, "KB-001"));
+    EXPECT_TRUE(holdsTask(onSecond, "KB-002"));
+    EXPECT_EQ(TaskMarkdownCodec::decode(second->folder.read("Tallowin.md")).tasks, onSecond.tasks);
+
+    const TallowinDocument onFirst = first->engine.synchronize();
+    EXPECT_TRUE(holdsTask(onFirst, "KB-002"));
+    EXPECT_EQ(onFirst.tasks, onSecond.tasks);
+}
+
+TEST_F(CloudTransport, ConditionalSavesRefuseAStaleChangeTag)
+{
+    TallowinCloudTransport mine(server->databaseURL());
+    TallowinCloudTransport theirs(server->databaseURL());
+    const TallowinDocument deck = test::makeDocument({test::makeTask("KB-001")});
+
+    EXPECT_FALSE(mine.fetch());
+    mine.save(deck, std::nullopt);
+    const auto fetched = theirs.fetch();
+    ASSERT_TRUE(fetched);
+
+    // Creating over an existing record is a conflict the server reports.
+    TallowinCloudTransport creator(server->databaseURL());
+    EXPECT_EQ(syncErrorOf([&] { creator.save(deck, std::nullopt); }).kind(), TallowinSyncError::Kind::changedRemotely);
+
+    // Another device saves first: the server turns the older revision away with 409.
+    theirs.save(test::makeDocument({test::makeTask("KB-002")}), fetched->token);
+    const std::string theirRevision = storedRecord()->rev;
+    const auto held = mine.fetch();
+    ASSERT_TRUE(held);
+    EXPECT_EQ(held->token, theirRevision);
+    theirs.save(test::makeDocument({test::makeTask("KB-003")}), theirRevision);
+    const TallowinSyncError conflict = syncErrorOf([&] { mine.save(deck, theirRevision); });
+    EXPECT_EQ(conflict.kind(), TallowinSyncError::Kind::changedRemotely);
+    EXPECT_EQ(std::string(conflict.what()), "Another device just saved changes. Sync again to combine them.");
+
+    // A token that is not the held one is refused before anything is sent.
+    const std::string before = storedRecord()->rev;
+    EXPECT_EQ(syncErrorOf([&] { mine.save(deck, "1-0000"); }).kind(), TallowinSyncError::Kind::changedRemotely);
+    EXPECT_EQ(storedRecord()->rev, before);
+    EXPECT_TRUE(holdsTask(mine.fetch()->document, "KB-003"));
+}
+
+TEST_F(CloudTransport, ARecordThatIsNotADeckCannotBeRead)
+{
+    TallowinCouchClient client(server->databaseURL());
+    client.putDocumentWithInlineAttachment(
+        "canonical-tallowin", std::nullopt, {{"type", "Something"}}, "markdown", "text/markdown", "# Tallowin\n");
+    TallowinCloudTransport transport(server->databaseURL());
+    EXPECT_EQ(syncErrorOf([&] { transport.fetch(); }), TallowinSyncError::unavailable(unreadable));
+
+    const auto stored = client.getDocument("canonical-tallowin");
+    ASSERT_TRUE(stored);
+    client.putDocumentWithInlineAttachment(
+        "canonical-tallowin", stored->rev, {{"type", "TallowinDocument"}}, "notes", "text/plain", "not the deck");
+    EXPECT_EQ(syncErrorOf([&] { transport.fetch(); }), TallowinSyncError::unavailable(unreadable));
+}
+
+TEST_F(CloudTransport, AccountAndFailureMessagesNameNoCredentials)
+{
+    TallowinCloudTransport wrongPassword(server->databaseURL(CouchTestServer::userName, "not-the-password"));
+    EXPECT_EQ(syncErrorOf([&] { wrongPassword.accountID(); }),
+        TallowinSyncError::unavailable(
+            "Sign into iCloud in system settings to sync. Your tasks stay saved on this device."));
+
+    TallowinCloudTransport unconfigured(std::nullopt);
+    EXPECT_EQ(syncErrorOf([&] { unconfigured.accountID(); }), TallowinSyncError::unavailable(notSigned));
+    EXPECT_EQ(syncErrorOf([&] { unconfigured.fetch(); }), TallowinSyncError::unavailable(notSigned));
+    EXPECT_EQ(syncErrorOf([&] { unconfigured.subscribe(); }), TallowinSyncError::unavailable(notSigned));
+
+    TallowinCloudTransport gone(server->databaseURL());
+    server->stop();
+    const TallowinSyncError unreachable = syncErrorOf([&] { gone.fetch(); });
+    EXPECT_EQ(unreachable.kind(), TallowinSyncError::Kind::unavailable);
+    EXPECT_NE(unreachable.message().find(server->plainDatabaseURL()), std::string::npos) << unreachable.message();
+    expectNoCredentials(unreachable.message());
+}
+
+TEST_F(CloudTransport, APushFromOneDevicePostsTheOthersRemoteChange)
+{
+    auto first = device({test::makeTask("KB-001")});
+    auto notifications = std::make_shared<TallowinRemoteChangeCenter>();
+    auto listening = std::make_unique<TallowinCloudTransport>(server->databaseURL(), notifications);
+
+    std::promise<void> posted;
+    std::atomic<bool> once = false;
+    auto observation = notifications->observe(TallowinRemoteChangeCenter::remoteChange, [&] {
+        if (!once.exchange(true))
+            posted.set_value();
+    });
+    listening->subscribe();
+    listening->subscribe(); // the running listener is kept
+    EXPECT_TRUE(listening->isListening());
+
+    first->engine.synchronize();
+    EXPECT_EQ(posted.get_future().wait_for(notificationTimeout), std::future_status::ready);
+
+    // Going away cancels the long poll instead of waiting it out.
+    const auto started = std::chrono::steady_clock::now();
+    listening.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+}
+
+TEST_F(CloudTransport, AServerGoingAwayLeavesTheDeckAsItWas)
+{
+    auto first = device({test::makeTask("KB-001")});
+    first->engine.synchronize();
+    const std::string deck = first->folder.read("Tallowin.md");
+    const std::string checkpoint = first->folder.read("CloudSync.json");
+    const std::string address = server->plainDatabaseURL();
+
+    server->stop();
+    const std::string status = statusAfter([&] { first->engine.synchronize(); });
+    EXPECT_EQ(status.rfind("Saved locally. Could not reach the cloud database at " + address, 0), 0u) << status;
+    expectNoCredentials(status);
+    EXPECT_EQ(first->folder.read("Tallowin.md"), deck);
+    EXPECT_EQ(first->folder.read("CloudSync.json"), checkpoint);
+
+    // A server at another address is another account: the deck bound to the first is not merged into it.
+    CouchTestServer elsewhere;
+    auto moved = std::make_shared<TallowinCloudTransport>(elsewhere.databaseURL());
+    TallowinSyncEngine engine(first->repository, moved, first->engine.checkpointURL());
+    EXPECT_EQ(statusAfter([&] { engine.synchronize(); }),
+        "Saved locally. " + std::string(TallowinSyncError::accountChanged().what()));
+    EXPECT_EQ(first->folder.read("Tallowin.md"), deck);
+}
+
+TEST_F(CloudTransport, ARunAfterTheServerCameBackSucceeds)
+{
+    test::TemporaryFolder folder;
+    auto repository = std::make_shared<TallowinRepository>(folder.path("Tallowin.md"));
+    repository->prepareIfNeeded(test::makeDocument({test::makeTask("KB-001")}));
+    const std::string deck = folder.read("Tallowin.md");
+
+    server->stop();
+    TallowinSyncEngine offline(
+        repository, std::make_shared<TallowinCloudTransport>(server->databaseURL()), folder.path("CloudSync.json"));
+    EXPECT_EQ(statusAfter([&] { offline.synchronize(); }).rfind("Saved locally. Could not reach", 0), 0u);
+    EXPECT_EQ(folder.read("Tallowin.md"), deck);
+
+    CouchTestServer back;
+    TallowinSyncEngine online(
+        repository, std::make_shared<TallowinCloudTransport>(back.databaseURL()), folder.path("CloudSync.json"));
+    EXPECT_EQ(statusAfter([&] { online.synchronize(); }), "Synced with iCloud");
+    EXPECT_TRUE(TallowinCouchClient(back.databaseURL()).getDocument("canonical-tallowin"));
+}
+
+// The environment tests hand in, so the real one is never read.
+TallowinSyncConfiguration::Environment environmentOf(std::map<std::string, std::string> values)
+{
+    return [values = std::move(values)](const std::string &name) -> std::optional<std::string> {
+        const auto found = values.find(name);
+        if (found == values.end())
+            return std::nullopt;
+        return found->second;
+    };
+}
+
+class SyncConfiguration : public ::testing::Test
+{
+protected:
+    void writeURLFile(const std::string &content, mode_t mode)
+    {
+        folder.write("config/Tallowin/sync-url", content);
+        ASSERT_EQ(::chmod(file().c_str(), mode), 0);
+    }
+    std::filesystem::path file() const { return folder.path("config/Tallowin/sync-url"); }
+    std::string failureOf(const TallowinSyncConfiguration::Environment &environment)
+    {
+        try {
+            TallowinSyncConfiguration::databaseURL(environment);
+        } catch (const std::exception &error) {
+            return error.what();
+        }
+        return "no failure";
+    }
+
+    test::TemporaryFolder folder;
+    const std::string configHome = folder.path("config").string();
+};
+
+TEST_F(SyncConfiguration, TheVariableComesBeforeTheOwnerOnlyFile)
+{
+    const auto withFile = environmentOf({{"XDG_CONFIG_HOME", configHome}});
+    EXPECT_EQ(TallowinSyncConfiguration::configurationFile(withFile), file());
+    EXPECT_EQ(TallowinSyncConfiguration::databaseURL(withFile), std::nullopt);
+
+    writeURLFile("https://anna:pw@db.example:5984/tallowin\r\nignored second line\n", 0600);
+    EXPECT_EQ(TallowinSyncConfiguration::databaseURL(withFile), "https://anna:pw@db.example:5984/tallowin");
+
+    const auto withVariable
+        = environmentOf({{"XDG_CONFIG_HOME", configHome}, {"TALLOWIN_SYNC_URL", "http://127.0.0.1:5984/other"}});
+    EXPECT_EQ(TallowinSyncConfiguration::databaseURL(withVariable), "http://127.0.0.1:5984/other");
+
+    writeURLFile("\n", 0600);
+    EXPECT_EQ(TallowinSyncConfiguration::databaseURL(withFile), std::nullopt);
+}
+
+TEST_F(SyncConfiguration, AFileOthersCouldReadOrALinkIsRefused)
+{
+    const auto environment = environmentOf({{"XDG_CONFIG_HOME", configHome}});
+    writeURLFile("https://anna:pw@db.example:5984/tallowin\n", 0644);
+    std::string failure = failureOf(environment);
+    EXPECT_NE(failure.find(file().string()), std::string::npos) << failure;
+    EXPECT_EQ(failure.find("anna:pw"), std::string::npos) << failure;
+
+    folder.write("elsewhere", "https://anna:pw@db.example:5984/tallowin\n");
+    ASSERT_EQ(::chmod(folder.path("elsewhere").c_str(), 0600), 0);
+    std::filesystem::remove(file());
+    std::filesystem::create_symlink(folder.path("elsewhere"), file());
+    failure = failureOf(environment);
+    EXPECT_NE(failure.find(file().string()), std::string::npos) << failure;
+    EXPECT_NE(failure.find("symbolic link"), std::string::npos) << failure;
+}
+
+TEST_F(SyncConfiguration, NoAddressMeansTheDeckStaysLocal)
+{
+    const auto url = TallowinSyncConfiguration::databaseURL(environmentOf({{"XDG_CONFIG_HOME", configHome}}));
+    ASSERT_FALSE(url);
+    TallowinCloudTransport transport(url);
+    EXPECT_EQ(syncErrorOf([&] { transport.accountID(); }), TallowinSyncError::unavailable(notSigned));
+}
+
+} // namespace
+} // namespace tallowin
