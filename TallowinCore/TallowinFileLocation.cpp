@@ -31,7 +31,12 @@ std::filesystem::path TallowinFileLocation::defaultDeckPath()
     const char *dataHome = std::getenv("XDG_DATA_HOME");
     if (dataHome != nullptr && dataHome[0] == '/')
         return std::filesystem::path(dataHome) / "Tallowin" / "Tallowin.md";
-    return homeFromUserDatabase() / ".local" / "share" / "Tallowin" / "Tallowin.md";
+    return homeFolder() / ".local" / "share" / "Tallowin" / "Tallowin.md";
+}
+
+std::filesystem::path TallowinFileLocation::homeFolder()
+{
+    return homeFromUserDatabase();
 }
 
 std::optional<std::filesystem::path> TallowinFileLocation::environmentOverride()

@@ -1,6 +1,6 @@
 #include "TallowinCore/TallowinRepository.h"
 
-#include "TallowinCore/RandomIdentifier.h"
+#include "TallowinCore/TallowinAtomicFile.h"
 #include "TallowinCore/TallowinFileError.h"
 #include "TallowinCore/TallowinPrivateStorage.h"
 #include "TallowinCore/TallowinRepositoryError.h"
@@ -19,17 +19,9 @@ namespace tallowin {
 
 namespace {
 
-// A name taken by a temporary file we did not make is unlikely twice; more often means something else.
-constexpr int maximumTemporaryNames = 8;
-
 std::error_code lastError()
 {
     return {errno, std::generic_category()};
-}
-
-std::filesystem::path folderOf(const std::filesystem::path &path)
-{
-    return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
 }
 
 // Whether anything, a dangling link included, sits at the path itself.
@@ -47,26 +39,20 @@ bool entryExists(const std::filesystem::path &path)
 // is left to the read, which then reports the missing file.
 void checkFolderOf(const std::filesystem::path &file)
 {
-    const std::filesystem::path folder = folderOf(file);
+    const std::filesystem::path folder = TallowinAtomicFile::folderOf(file);
     if (entryExists(folder))
         TallowinPrivateStorage::checkPath(folder, TallowinPrivateStorage::EntryType::directory);
-}
-
-// Cut so that prefix and random part stay within the 255 bytes a name may have.
-std::string temporaryPrefix(const std::filesystem::path &target)
-{
-    return "." + target.filename().string().substr(0, 200) + ".tmp-";
 }
 
 // Temporary files of target are only made under the writer lock, which the caller holds, so any that
 // exist now were left by a writer that died mid-write. Best effort: a leftover that stays is harmless.
 void removeLeftoverTemporaries(TallowinFileOperations &operations, const std::filesystem::path &target)
 {
-    const std::string prefix = temporaryPrefix(target);
+    const std::string prefix = TallowinAtomicFile::temporaryPrefix(target);
     std::vector<std::filesystem::path> leftovers;
     std::error_code error;
-    for (std::filesystem::directory_iterator entry(folderOf(target), error), end; !error && entry != end;
-         entry.increment(error)) {
+    for (std::filesystem::directory_iterator entry(TallowinAtomicFile::folderOf(target), error), end;
+         !error && entry != end; entry.increment(error)) {
         if (entry->path().filename().string().starts_with(prefix))
             leftovers.push_back(entry->path());
     }
@@ -161,39 +147,8 @@ void TallowinRepository::writeCanonicalText(const std::string &text)
 
 void TallowinRepository::writeAtomically(const std::filesystem::path &path, const std::string &text)
 {
-    TallowinFileOperations &operations = *m_fileOperations;
-    const std::filesystem::path folder = folderOf(path);
-    removeLeftoverTemporaries(operations, path);
-
-    std::filesystem::path temporary;
-    int descriptor = -1;
-    for (int attempt = 1; descriptor < 0; ++attempt) {
-        temporary = folder / (temporaryPrefix(path) + RandomIdentifier::lowercaseUUID());
-        std::error_code error;
-        descriptor = operations.createExclusive(temporary, error);
-        if (descriptor < 0 && (error != std::errc::file_exists || attempt == maximumTemporaryNames))
-            throw TallowinFileError::failed("write", path, error);
-    }
-
-    // Until the rename the canonical file is untouched; a failure only has to take the temporary away.
-    const auto abandon = [&](std::error_code error, bool stillOpen) {
-        if (stillOpen)
-            operations.close(descriptor);
-        operations.remove(temporary);
-        return TallowinFileError::failed("write", path, error);
-    };
-    if (const std::error_code error = operations.writeAll(descriptor, text.data(), text.size()))
-        throw abandon(error, true);
-    if (const std::error_code error = operations.syncFile(descriptor))
-        throw abandon(error, true);
-    if (const std::error_code error = operations.close(descriptor))
-        throw abandon(error, false);
-    if (const std::error_code error = operations.rename(temporary, path))
-        throw abandon(error, false);
-    // Every reader sees the new file from here on. A failed folder sync leaves only its survival of a
-    // power loss unconfirmed; it is still reported, so that nothing counts as saved that may not stay.
-    if (const std::error_code error = operations.syncDirectory(folder))
-        throw TallowinFileError::failed("write", path, error);
+    removeLeftoverTemporaries(*m_fileOperations, path);
+    TallowinAtomicFile::write(path, text, *m_fileOperations);
 }
 
 } // namespace tallowin

@@ -1,8 +1,9 @@
 #include "TallowinCore/TallowinSyncCheckpoint.h"
 
+#include "TallowinCore/TallowinAtomicFile.h"
+
 #include "TallowinCore/JsonReadError.h"
 #include "TallowinCore/JsonWriter.h"
-#include "TallowinCore/RandomIdentifier.h"
 #include "TallowinCore/TallowinDocumentJson.h"
 #include "TallowinCore/TallowinFileError.h"
 #include "TallowinCore/TallowinPrivateStorage.h"
@@ -16,11 +17,6 @@
 namespace tallowin {
 
 namespace {
-
-std::filesystem::path folderOf(const std::filesystem::path &path)
-{
-    return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-}
 
 bool entryExists(const std::filesystem::path &path)
 {
@@ -105,32 +101,7 @@ std::optional<TallowinSyncCheckpoint> TallowinSyncCheckpoint::read(const std::fi
 void TallowinSyncCheckpoint::write(
     const std::filesystem::path &path, const TallowinSyncCheckpoint &checkpoint, TallowinFileOperations &operations)
 {
-    const std::string text = encode(checkpoint);
-    const std::filesystem::path folder = folderOf(path);
-    const std::filesystem::path temporary
-        = folder / ("." + path.filename().string().substr(0, 200) + ".tmp-" + RandomIdentifier::lowercaseUUID());
-    std::error_code error;
-    const int descriptor = operations.createExclusive(temporary, error);
-    if (descriptor < 0)
-        throw TallowinFileError::failed("write", path, error);
-
-    // The old checkpoint stays in place until the rename; a failure only has to take the temporary away.
-    const auto abandon = [&](std::error_code cause, bool stillOpen) {
-        if (stillOpen)
-            operations.close(descriptor);
-        operations.remove(temporary);
-        return TallowinFileError::failed("write", path, cause);
-    };
-    if (const std::error_code cause = operations.writeAll(descriptor, text.data(), text.size()))
-        throw abandon(cause, true);
-    if (const std::error_code cause = operations.syncFile(descriptor))
-        throw abandon(cause, true);
-    if (const std::error_code cause = operations.close(descriptor))
-        throw abandon(cause, false);
-    if (const std::error_code cause = operations.rename(temporary, path))
-        throw abandon(cause, false);
-    if (const std::error_code cause = operations.syncDirectory(folder))
-        throw TallowinFileError::failed("write", path, cause);
+    TallowinAtomicFile::write(path, encode(checkpoint), operations);
     TallowinPrivateStorage::protectFile(path);
 }
 

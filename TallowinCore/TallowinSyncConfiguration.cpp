@@ -1,12 +1,12 @@
 #include "TallowinCore/TallowinSyncConfiguration.h"
 
 #include "TallowinCore/TallowinFileError.h"
+#include "TallowinCore/TallowinFileLocation.h"
 #include "TallowinCore/TallowinPrivateStorage.h"
 #include "TallowinCore/TallowinTextFile.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <pwd.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,20 +15,6 @@
 namespace tallowin {
 
 namespace {
-
-std::filesystem::path homeFromUserDatabase()
-{
-    long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
-    struct passwd entry
-    { };
-    struct passwd *result = nullptr;
-    while (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &result) == ERANGE)
-        buffer.resize(buffer.size() * 2);
-    if (result == nullptr || result->pw_dir == nullptr || result->pw_dir[0] == '\0')
-        throw std::runtime_error("Tallowin could not find your home folder in the user database.");
-    return result->pw_dir;
-}
 
 std::string trimmed(std::string_view text)
 {
@@ -65,7 +51,7 @@ std::filesystem::path TallowinSyncConfiguration::configurationFile(const Environ
     const std::optional<std::string> configHome = environment("XDG_CONFIG_HOME");
     const std::filesystem::path base = configHome && !configHome->empty() && configHome->front() == '/'
         ? std::filesystem::path(*configHome)
-        : homeFromUserDatabase() / ".config";
+        : TallowinFileLocation::homeFolder() / ".config";
     return base / "Tallowin" / "sync-url";
 }
 
