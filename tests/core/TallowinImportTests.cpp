@@ -3,6 +3,7 @@
 #include "TallowinCore/TallowinRepository.h"
 #include "TallowinCore/TaskMarkdownCodec.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gmock/gmock.h>
@@ -15,6 +16,8 @@
 
 namespace tallowin {
 namespace {
+
+using test::entriesOf;
 
 namespace fs = std::filesystem;
 using Outcome = TallowinImportReport::Outcome;
@@ -32,14 +35,6 @@ mode_t modeOf(const fs::path &path)
     if (::lstat(path.c_str(), &status) != 0)
         throw std::runtime_error("cannot inspect " + path.string());
     return status.st_mode & 07777;
-}
-
-std::set<std::string> entriesOf(const fs::path &folder)
-{
-    std::set<std::string> names;
-    for (const auto &entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
 }
 
 // Revision 4 with three cards; KB-003 was created a day before the others.

@@ -4,6 +4,7 @@
 #include "TallowinCore/TallowinSyncMerge.h"
 #include "TallowinCore/TaskMarkdownCodec.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -18,19 +19,11 @@
 namespace tallowin {
 namespace {
 
+using test::entriesOf;
+
 namespace fs = std::filesystem;
 
 constexpr const char *later = "2026-03-14T11:00:00.000Z";
-
-std::set<std::string> entriesOf(const fs::path &folder)
-{
-    std::set<std::string> names;
-    if (!fs::exists(folder))
-        return names;
-    for (const auto &entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
 
 mode_t modeOf(const fs::path &path)
 {

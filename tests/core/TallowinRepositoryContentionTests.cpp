@@ -1,5 +1,6 @@
 #include "TallowinCore/TallowinRepository.h"
 #include "TallowinCore/TaskMarkdownCodec.h"
+#include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
 #include "tests/tools/WriterScenario.h"
 
@@ -25,31 +26,15 @@ extern char **environ;
 namespace tallowin {
 namespace {
 
+using test::entriesOf;
+using test::exitedProcessID;
+
 namespace fs = std::filesystem;
 using test::writer::startingDeck;
 using test::writer::withChange;
 
 constexpr const char *busy = "Tallowin is being updated by another writer. Reload and retry.";
 const fs::path helperPath = fs::path(TALLOWIN_TEST_HELPER_DIR) / "tools" / "tallowin-test-writer";
-
-std::set<std::string> entriesOf(const fs::path &folder)
-{
-    std::set<std::string> names;
-    for (const auto &entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
-pid_t exitedProcessID()
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child)
-        throw std::runtime_error("cannot fork a short-lived child");
-    return child;
-}
 
 // One run of the writer helper with its stdin and stdout connected to us.
 class WriterProcess

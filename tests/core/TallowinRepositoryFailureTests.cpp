@@ -4,6 +4,7 @@
 #include "TallowinCore/TaskMarkdownCodec.h"
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/FailingFileOperations.h"
+#include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -17,16 +18,10 @@
 namespace tallowin {
 namespace {
 
+using test::entriesOf;
+
 namespace fs = std::filesystem;
 using Step = test::FailingFileOperations::Step;
-
-std::set<std::string> entriesOf(const fs::path &folder)
-{
-    std::set<std::string> names;
-    for (const auto &entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
 
 TallowinDocument deckAt(std::int64_t revision)
 {

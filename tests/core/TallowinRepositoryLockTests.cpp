@@ -3,6 +3,7 @@
 #include "TallowinCore/TallowinRepositoryError.h"
 #include "TallowinCore/TaskMarkdownCodec.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -23,30 +24,13 @@
 namespace tallowin {
 namespace {
 
+using test::entriesOf;
+using test::exitedProcessID;
+
 namespace fs = std::filesystem;
 
 constexpr uid_t nobody = 65534;
 constexpr const char *busy = "Tallowin is being updated by another writer. Reload and retry.";
-
-std::set<std::string> entriesOf(const fs::path &folder)
-{
-    std::set<std::string> names;
-    for (const auto &entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
-// The ID of a process that has exited and been reaped, so that no process has it.
-pid_t exitedProcessID()
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(0);
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child)
-        throw std::runtime_error("cannot fork a short-lived child");
-    return child;
-}
 
 TallowinDocument deckAt(std::int64_t revision)
 {

@@ -5,6 +5,7 @@
 #include "TallowinCore/TaskMarkdownCodec.h"
 #include "TallowinCore/TaskMarkdownCodecError.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -21,18 +22,12 @@
 namespace tallowin {
 namespace {
 
+using test::entriesOf;
+
 namespace fs = std::filesystem;
 
 constexpr uid_t nobody = 65534;
 constexpr const char *busy = "Tallowin is being updated by another writer. Reload and retry.";
-
-std::set<std::string> entriesOf(const fs::path &folder)
-{
-    std::set<std::string> names;
-    for (const auto &entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
 
 struct stat statusOf(const fs::path &path)
 {
