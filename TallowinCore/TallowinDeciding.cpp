@@ -134,18 +134,19 @@ void updateRun(TallowinDocument &document, const std::string &taskID, TaskDecisi
         (document.runProcessedIDs ? *document.runProcessedIDs : document.runProcessedIDs.emplace()).push_back(taskID);
 }
 
-} // namespace
-
-TallowinDocument TallowinDeciding::deciding(const TallowinDocument &document, const std::string &taskID,
-    const TaskDecision &decision, const std::string &note, TallowinInstant now)
+// The position of the card a decision applies to.
+std::size_t decidedIndex(const TallowinDocument &document, const std::string &taskID)
 {
     const auto found = std::find_if(
         document.tasks.begin(), document.tasks.end(), [&](const TaskItem &task) { return task.id == taskID; });
     if (found == document.tasks.end() || found->state == TaskState::merged)
         throw TallowinDomainError::taskNotFound(taskID);
-    const std::size_t index = static_cast<std::size_t>(found - document.tasks.begin());
+    return static_cast<std::size_t>(found - document.tasks.begin());
+}
 
-    TallowinDocument result = document;
+TallowinDocument decided(TallowinDocument result, std::size_t index, const std::string &taskID,
+    const TaskDecision &decision, const std::string &note, TallowinInstant now)
+{
     if (!result.runID) {
         result.runID = RandomIdentifier::lowercaseUUID();
         result.runTaskIDs = TallowinReviewQueue::ids(result);
@@ -170,6 +171,25 @@ TallowinDocument TallowinDeciding::deciding(const TallowinDocument &document, co
     result.updatedAt = stamp;
     result.validate();
     return result;
+}
+
+} // namespace
+
+TallowinDocument TallowinDeciding::deciding(const TallowinDocument &document, const std::string &taskID,
+    const TaskDecision &decision, const std::string &note, TallowinInstant now)
+{
+    const std::size_t index = decidedIndex(document, taskID);
+    return decided(document, index, taskID, decision, note, now);
+}
+
+TallowinDocument TallowinDeciding::deciding(TallowinDocument &&document, const std::string &taskID,
+    const TaskDecision &decision, const std::string &note, TallowinInstant now)
+{
+    // The ID and the note may be strings of the document itself, which is about to be taken apart.
+    const std::string id = taskID;
+    const std::string noteText = note;
+    const std::size_t index = decidedIndex(document, id);
+    return decided(std::move(document), index, id, decision, noteText, now);
 }
 
 } // namespace tallowin

@@ -17,6 +17,10 @@ struct TALLOWIN_CORE_EXPORT TallowinDeciding
     // Throws TallowinDomainError::taskNotFound for a missing or merged card, and the result's validation error.
     static TallowinDocument deciding(const TallowinDocument &document, const std::string &taskID,
         const TaskDecision &decision, const std::string &note, TallowinInstant now);
+    // As above, changing the given document in place instead of copying it, for a caller that no longer needs it.
+    // When the card is not found the document is left as it was; after a validation error it is unspecified.
+    static TallowinDocument deciding(TallowinDocument &&document, const std::string &taskID,
+        const TaskDecision &decision, const std::string &note, TallowinInstant now);
 };
 
 } // namespace tallowin

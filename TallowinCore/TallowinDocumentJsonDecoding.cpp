@@ -391,11 +391,14 @@ std::size_t TallowinDocumentJson::paddingBytes()
 
 namespace {
 
-TallowinDocument decodeDocument(std::string_view json, std::size_t readableBytesAfter, TallowinValidationHints *hints)
+// One parser per thread, kept between calls: its buffers are sized to the largest deck seen, and
+// allocating (and first touching) them anew costs more than the parse itself.
+thread_local simdjson::dom::parser parser;
+
+// Parses json and builds the document; consumed, when given, holds json and is freed once parsed.
+TallowinDocument decodeDocument(std::string_view json, std::size_t readableBytesAfter, TallowinValidationHints *hints,
+    std::string *consumed = nullptr)
 {
-    // One parser per thread, kept between calls: its buffers are sized to the largest deck seen, and
-    // allocating (and first touching) them anew costs more than the parse itself.
-    thread_local simdjson::dom::parser parser;
     element root;
     simdjson::error_code error;
     if (readableBytesAfter >= simdjson::SIMDJSON_PADDING) {
@@ -404,9 +407,11 @@ TallowinDocument decodeDocument(std::string_view json, std::size_t readableBytes
         const simdjson::padded_string padded(json);
         error = parser.parse(padded).get(root);
     }
+    if (consumed != nullptr)
+        std::string().swap(*consumed);
     if (error)
         throw JsonReadError::malformed(malformedDetail(simdjson::error_message(error)));
-    // Strings and the tape live in the parser, not in the input, so the padded copy may already be gone.
+    // Strings and the tape live in the parser, not in the input, so the input may already be gone.
     return readDocument(root, hints);
 }
 
@@ -421,6 +426,18 @@ TallowinDocument TallowinDocumentJson::decode(
     std::string_view json, std::size_t readableBytesAfter, TallowinValidationHints &hints)
 {
     return decodeDocument(json, readableBytesAfter, &hints);
+}
+
+TallowinDocument TallowinDocumentJson::decode(std::string &&text, std::string_view json, TallowinValidationHints &hints)
+{
+    const std::size_t readableBytesAfter
+        = static_cast<std::size_t>(text.data() + text.capacity() - (json.data() + json.size()));
+    return decodeDocument(json, readableBytesAfter, &hints, &text);
+}
+
+void TallowinDocumentJson::releaseParserMemory()
+{
+    parser = simdjson::dom::parser();
 }
 
 } // namespace tallowin

@@ -1,4 +1,5 @@
 #include "TallowinCore/TallowinReducer.h"
+#include "TallowinCore/TallowinReducerInput.h"
 
 #include "TallowinCore/RandomIdentifier.h"
 #include "TallowinCore/TallowinDomainError.h"
@@ -13,41 +14,61 @@ namespace tallowin {
 TallowinDocument TallowinReducer::apply(
     const TallowinCommand &command, const TallowinDocument &document, TallowinInstant now)
 {
+    std::optional<TallowinDocument> result = applying(command, Input(document), now);
+    if (!result)
+        return document;
+    return std::move(*result);
+}
+
+TallowinDocument TallowinReducer::apply(
+    const TallowinCommand &command, TallowinDocument &&document, TallowinInstant now)
+{
+    // Nothing is taken from the input when the command changes nothing, so it is still whole here.
+    std::optional<TallowinDocument> result = applying(command, Input(std::move(document)), now);
+    if (!result)
+        return std::move(document);
+    return std::move(*result);
+}
+
+std::optional<TallowinDocument> TallowinReducer::applying(
+    const TallowinCommand &command, const Input &input, TallowinInstant now)
+{
     const std::string stamp = TallowinClock::now(now);
     std::optional<TallowinDocument> result;
     switch (command.kind()) {
     case TallowinCommand::Kind::activateDueTasks:
-        result = activatingDueTasks(document, command.dueLimit(), stamp);
+        result = activatingDueTasks(input, command.dueLimit(), stamp);
         break;
     case TallowinCommand::Kind::moveToBack:
-        result = movingToBack(document, command.id());
+        result = movingToBack(input, command.id());
         break;
     case TallowinCommand::Kind::acceptCandidate:
-        result = acceptingCandidate(document, command.id(), stamp);
+        result = acceptingCandidate(input, command.id(), stamp);
         break;
     case TallowinCommand::Kind::dismissCandidate:
-        result = dismissingCandidate(document, command.id());
+        result = dismissingCandidate(input, command.id());
         break;
     case TallowinCommand::Kind::mergeTasks:
-        result = merging(document, command.id(), command.selectedIDs(), command.title(), stamp);
+        result = merging(input, command.id(), command.selectedIDs(), command.title(), stamp);
         break;
     case TallowinCommand::Kind::beginRun:
-        result = beginningRun(document, false);
+        result = beginningRun(input, false);
         break;
     case TallowinCommand::Kind::beginReviewAll:
-        result = beginningRun(document, true);
+        result = beginningRun(input, true);
         break;
     }
-    if (!result)
-        return document;
-    result->updatedAt = stamp;
-    result->validate();
-    return std::move(*result);
+    if (result) {
+        result->updatedAt = stamp;
+        result->validate();
+    }
+    return result;
 }
 
 std::optional<TallowinDocument> TallowinReducer::activatingDueTasks(
-    const TallowinDocument &document, TallowinInstant dueLimit, const std::string &stamp)
+    const Input &input, TallowinInstant dueLimit, const std::string &stamp)
 {
+    const TallowinDocument &document = *input;
     std::vector<std::size_t> due;
     for (std::size_t index = 0; index < document.tasks.size(); ++index) {
         const TaskItem &task = document.tasks[index];
@@ -61,7 +82,7 @@ std::optional<TallowinDocument> TallowinReducer::activatingDueTasks(
     if (due.empty())
         return std::nullopt;
 
-    TallowinDocument result = document;
+    TallowinDocument result = input.take();
     for (const std::size_t index : due) {
         TaskItem &task = result.tasks[index];
         task.state = TaskState::active;
@@ -74,10 +95,10 @@ std::optional<TallowinDocument> TallowinReducer::activatingDueTasks(
 
     // Due cards join the open run; a card decided earlier in this run stays processed.
     if (result.runID) {
-        std::unordered_set<std::string_view> listed;
-        if (document.runTaskIDs)
-            listed.insert(document.runTaskIDs->begin(), document.runTaskIDs->end());
         std::vector<std::string> &runTaskIDs = result.runTaskIDs ? *result.runTaskIDs : result.runTaskIDs.emplace();
+        // Room first: the set views the listed IDs where they are.
+        runTaskIDs.reserve(runTaskIDs.size() + due.size());
+        std::unordered_set<std::string_view> listed(runTaskIDs.begin(), runTaskIDs.end());
         for (const std::size_t index : due) {
             const std::string &id = result.tasks[index].id;
             if (listed.insert(id).second)
@@ -87,13 +108,14 @@ std::optional<TallowinDocument> TallowinReducer::activatingDueTasks(
     return result;
 }
 
-std::optional<TallowinDocument> TallowinReducer::movingToBack(
-    const TallowinDocument &document, const std::string &taskID)
+std::optional<TallowinDocument> TallowinReducer::movingToBack(const Input &input, const std::string &taskID)
 {
+    const TallowinDocument &document = *input;
+    const bool listed = document.runTaskIDs.has_value();
     std::vector<std::string> queue;
-    if (!document.runTaskIDs)
+    if (!listed)
         queue = TallowinReviewQueue::ids(document);
-    const std::vector<std::string> &list = document.runTaskIDs ? *document.runTaskIDs : queue;
+    const std::vector<std::string> &list = listed ? *document.runTaskIDs : queue;
 
     const auto position = std::find(list.begin(), list.end(), taskID);
     const bool processed = document.runProcessedIDs
@@ -104,12 +126,12 @@ std::optional<TallowinDocument> TallowinReducer::movingToBack(
 
     // Moving a card that only has copies of itself behind it gives the same list.
     const bool sameList = std::all_of(position, list.end(), [&](const std::string &id) { return id == taskID; });
-    if (sameList && document.runID && document.runTaskIDs)
+    if (sameList && document.runID && listed)
         return std::nullopt;
     const std::size_t index = static_cast<std::size_t>(position - list.begin());
 
-    TallowinDocument result = document;
-    std::vector<std::string> order = document.runTaskIDs ? std::move(*result.runTaskIDs) : std::move(queue);
+    TallowinDocument result = input.take();
+    std::vector<std::string> order = listed ? std::move(*result.runTaskIDs) : std::move(queue);
     order.erase(order.begin() + static_cast<std::ptrdiff_t>(index));
     order.push_back(taskID);
     if (!result.runID)
@@ -118,8 +140,9 @@ std::optional<TallowinDocument> TallowinReducer::movingToBack(
     return result;
 }
 
-TallowinDocument TallowinReducer::beginningRun(const TallowinDocument &document, bool reviewAll)
+TallowinDocument TallowinReducer::beginningRun(const Input &input, bool reviewAll)
 {
+    const TallowinDocument &document = *input;
     std::vector<std::size_t> members;
     for (std::size_t index = 0; index < document.tasks.size(); ++index) {
         const TaskItem &task = document.tasks[index];
@@ -138,7 +161,7 @@ TallowinDocument TallowinReducer::beginningRun(const TallowinDocument &document,
         runTaskIDs.push_back(document.tasks[index].id);
 
     // A fresh run ID makes the result differ from any input.
-    TallowinDocument result = document;
+    TallowinDocument result = input.take();
     result.runID = RandomIdentifier::lowercaseUUID();
     result.runTaskIDs = std::move(runTaskIDs);
     result.runProcessedIDs.emplace();

@@ -20,18 +20,28 @@ public:
     // TaskContractError::invalidSourceURL (dismissing a candidate whose link has no key) and validation errors.
     static TallowinDocument apply(
         const TallowinCommand &command, const TallowinDocument &document, TallowinInstant now);
+    // As above, changing the given document in place instead of copying it, for a caller that no longer needs it;
+    // when the command changes nothing, that document is returned as it was. After an error thrown by a check
+    // that precedes any change (a missing card or candidate, a link without a key, too few cards to merge) the
+    // document is as it was; after a validation error it is unspecified.
+    static TallowinDocument apply(const TallowinCommand &command, TallowinDocument &&document, TallowinInstant now);
 
 private:
-    // Each returns the changed document, or nothing when the result would equal the input. The document is copied
-    // at most once, after every check that can fail without a result has passed.
+    class Input;
+
+    // The changed, stamped and validated document, or nothing when the command changes nothing.
+    static std::optional<TallowinDocument> applying(
+        const TallowinCommand &command, const Input &input, TallowinInstant now);
+    // Each returns the changed document, or nothing when the result would equal the input. Each takes the
+    // document to change from the input only after every check that can fail without a result has passed.
     static std::optional<TallowinDocument> activatingDueTasks(
-        const TallowinDocument &document, TallowinInstant dueLimit, const std::string &stamp);
-    static std::optional<TallowinDocument> movingToBack(const TallowinDocument &document, const std::string &taskID);
-    static TallowinDocument beginningRun(const TallowinDocument &document, bool reviewAll);
+        const Input &input, TallowinInstant dueLimit, const std::string &stamp);
+    static std::optional<TallowinDocument> movingToBack(const Input &input, const std::string &taskID);
+    static TallowinDocument beginningRun(const Input &input, bool reviewAll);
     static TallowinDocument acceptingCandidate(
-        const TallowinDocument &document, const std::string &candidateID, const std::string &stamp);
-    static TallowinDocument dismissingCandidate(const TallowinDocument &document, const std::string &candidateID);
-    static TallowinDocument merging(const TallowinDocument &document, const std::string &primaryID,
+        const Input &input, const std::string &candidateID, const std::string &stamp);
+    static TallowinDocument dismissingCandidate(const Input &input, const std::string &candidateID);
+    static TallowinDocument merging(const Input &input, const std::string &primaryID,
         const std::set<std::string> &selectedIDs, const std::string &title, const std::string &stamp);
 };
 

@@ -1,39 +1,17 @@
 #include "TallowinCore/TallowinReducer.h"
+#include "TallowinCore/TallowinReducerInput.h"
 
 #include "TallowinCore/RandomIdentifier.h"
 #include "TallowinCore/SourceIdentity.h"
 #include "TallowinCore/TallowinDomainError.h"
+#include "TallowinCore/TaskCandidateCard.h"
 #include "TallowinCore/TaskOrder.h"
-
-#include <unicode/locid.h>
-#include <unicode/unistr.h>
 
 #include <algorithm>
 
 namespace tallowin {
 
 namespace {
-
-// Locale-independent, so the same candidate becomes the same card ID on every machine.
-std::string lowercased(const std::string &text)
-{
-    const bool ascii
-        = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) {
-        std::string out = text;
-        for (char &c : out) {
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        }
-        return out;
-    }
-    icu::UnicodeString string
-        = icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-    string.toLower(icu::Locale::getRoot());
-    std::string out;
-    string.toUTF8String(out);
-    return out;
-}
 
 std::size_t candidateIndex(const TallowinDocument &document, const std::string &candidateID)
 {
@@ -48,16 +26,16 @@ std::size_t candidateIndex(const TallowinDocument &document, const std::string &
 } // namespace
 
 TallowinDocument TallowinReducer::acceptingCandidate(
-    const TallowinDocument &document, const std::string &candidateID, const std::string &stamp)
+    const Input &input, const std::string &candidateID, const std::string &stamp)
 {
-    const std::size_t index = candidateIndex(document, candidateID);
+    const std::size_t index = candidateIndex(*input, candidateID);
 
-    TallowinDocument result = document;
+    TallowinDocument result = input.take();
     TaskCandidate candidate = std::move(result.pendingCandidates[index]);
     result.pendingCandidates.erase(result.pendingCandidates.begin() + static_cast<std::ptrdiff_t>(index));
 
     TaskItem task;
-    task.id = "KB-" + lowercased(candidate.id);
+    task.id = TaskCandidateCard::id(candidate.id);
     task.order = TaskOrder::next(result.tasks);
     task.person = std::move(candidate.person);
     task.title = std::move(candidate.title);
@@ -77,14 +55,15 @@ TallowinDocument TallowinReducer::acceptingCandidate(
     return result;
 }
 
-TallowinDocument TallowinReducer::dismissingCandidate(const TallowinDocument &document, const std::string &candidateID)
+TallowinDocument TallowinReducer::dismissingCandidate(const Input &input, const std::string &candidateID)
 {
+    const TallowinDocument &document = *input;
     const std::size_t index = candidateIndex(document, candidateID);
     const TaskCandidate &candidate = document.pendingCandidates[index];
     // Keyed before anything changes: a link without a key leaves the candidate in the inbox.
     std::string key = SourceIdentity::itemKey(candidate.source.url, candidate.title);
 
-    TallowinDocument result = document;
+    TallowinDocument result = input.take();
     result.pendingCandidates.erase(result.pendingCandidates.begin() + static_cast<std::ptrdiff_t>(index));
     auto &keys = result.dismissedCandidateKeys;
     if (std::find(keys.begin(), keys.end(), key) == keys.end())

@@ -1,4 +1,5 @@
 #include "TallowinCore/TallowinReducer.h"
+#include "TallowinCore/TallowinReducerInput.h"
 
 #include "TallowinCore/RandomIdentifier.h"
 #include "TallowinCore/TallowinDomainError.h"
@@ -81,9 +82,10 @@ void updateRun(
 
 } // namespace
 
-TallowinDocument TallowinReducer::merging(const TallowinDocument &document, const std::string &primaryID,
+TallowinDocument TallowinReducer::merging(const Input &input, const std::string &primaryID,
     const std::set<std::string> &selectedIDs, const std::string &title, const std::string &stamp)
 {
+    const TallowinDocument &document = *input;
     const auto primary = std::find_if(
         document.tasks.begin(), document.tasks.end(), [&](const TaskItem &task) { return task.id == primaryID; });
     if (primary == document.tasks.end())
@@ -105,7 +107,7 @@ TallowinDocument TallowinReducer::merging(const TallowinDocument &document, cons
     TaskItem shared = sharedCard(document, *primary, group, title, stamp);
     const std::string mergedNote = "Merged into " + shared.id + ".";
 
-    TallowinDocument result = document;
+    TallowinDocument result = input.take();
     // Every selected card is absorbed, also one that was already merged or removed.
     for (TaskItem &task : result.tasks) {
         if (!selection.contains(task.id))

@@ -128,8 +128,7 @@ TallowinDocument TallowinRepository::readCanonical()
 {
     checkFolderOf(m_fileURL);
     TallowinPrivateStorage::protectFile(m_fileURL);
-    const std::string text = TallowinTextFile::read(m_fileURL);
-    return TaskMarkdownCodec::decode(text, TallowinTextFile::spareCapacity(text));
+    return TaskMarkdownCodec::decodeConsuming(TallowinTextFile::read(m_fileURL));
 }
 
 void TallowinRepository::writeCanonical(const TallowinDocument &document)

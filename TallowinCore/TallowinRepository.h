@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace tallowin {
@@ -23,6 +24,8 @@ class TALLOWIN_CORE_EXPORT TallowinRepository
 {
 public:
     using Clock = std::function<TallowinInstant()>;
+    // What update() makes of the deck it read: the deck to store, or nothing to leave the file as it is.
+    using Change = std::function<std::optional<TallowinDocument>(TallowinDocument &&current)>;
 
     explicit TallowinRepository(std::filesystem::path fileURL, Clock clock = &TallowinClock::current,
         std::shared_ptr<TallowinFileOperations> fileOperations = nullptr);
@@ -41,6 +44,14 @@ public:
     // Writes the document as given if the file still has expectedRevision; the caller sets revision and time.
     // Returns the written document (move it in to avoid a copy).
     TallowinDocument save(TallowinDocument document, std::int64_t expectedRevision);
+    // One change from a single read, all under the writer lock: change receives the deck as it is on disk (by move,
+    // so it can change it in place) and returns the deck to store, which gets the read revision + 1 and a fresh
+    // clock reading as updatedAt and is validated, encoded and written like save() writes. Returns the stored deck,
+    // or nothing when change returned nothing and nothing was written. With expectedRevision, a file at another
+    // revision fails with revisionConflict before change runs; a writer that ignored the lock and raised the
+    // revision meanwhile fails it too. Any failure leaves the file as it was.
+    std::optional<TallowinDocument> update(
+        const Change &change, std::optional<std::int64_t> expectedRevision = std::nullopt);
     // Folds pipeline input into the file under the lock; input that changes nothing writes nothing.
     TallowinDocument ingest(const std::vector<TaskContract> &contracts);
     // Merges a deck from the cloud into the file as it is now, against basedOn (the deck the sync started from),

@@ -104,6 +104,26 @@ std::size_t summarySize(const TallowinDocument &document)
     return size;
 }
 
+// The JSON between the markers, without the white space around it.
+std::string_view dataBlock(std::string_view text)
+{
+    const std::size_t begin = text.find(TaskMarkdownCodec::beginMarker);
+    if (begin == std::string_view::npos)
+        throw TaskMarkdownCodecError::missingDataBlock();
+    const std::size_t blockStart = begin + TaskMarkdownCodec::beginMarker.size();
+    const std::size_t end = text.find(TaskMarkdownCodec::endMarker, blockStart);
+    if (end == std::string_view::npos)
+        throw TaskMarkdownCodecError::missingDataBlock();
+    return UnicodeText::trimmedWhitespaceAndNewlines(text.substr(blockStart, end - blockStart));
+}
+
+TallowinDocument migrated(TallowinDocument &&document, const TallowinValidationHints &hints)
+{
+    if (document.version != 1 && document.version != 2)
+        throw TaskMarkdownCodecError::invalidVersion(document.version);
+    return migratedAndValidated(std::move(document), &hints);
+}
+
 } // namespace
 
 std::string TaskMarkdownCodec::encode(const TallowinDocument &document)
@@ -150,22 +170,20 @@ TallowinDocument TaskMarkdownCodec::decode(std::string_view text)
 
 TallowinDocument TaskMarkdownCodec::decode(std::string_view text, std::size_t readableBytesAfterText)
 {
-    const std::size_t begin = text.find(beginMarker);
-    if (begin == std::string_view::npos)
-        throw TaskMarkdownCodecError::missingDataBlock();
-    const std::size_t blockStart = begin + beginMarker.size();
-    const std::size_t end = text.find(endMarker, blockStart);
-    if (end == std::string_view::npos)
-        throw TaskMarkdownCodecError::missingDataBlock();
-
-    const std::string_view block = UnicodeText::trimmedWhitespaceAndNewlines(text.substr(blockStart, end - blockStart));
+    const std::string_view block = dataBlock(text);
     const std::size_t blockEnd = static_cast<std::size_t>(block.data() + block.size() - text.data());
     TallowinValidationHints hints;
     TallowinDocument document
         = TallowinDocumentJson::decode(block, text.size() - blockEnd + readableBytesAfterText, hints);
-    if (document.version != 1 && document.version != 2)
-        throw TaskMarkdownCodecError::invalidVersion(document.version);
-    return migratedAndValidated(std::move(document), &hints);
+    return migrated(std::move(document), hints);
+}
+
+TallowinDocument TaskMarkdownCodec::decodeConsuming(std::string &&text)
+{
+    const std::string_view block = dataBlock(text);
+    TallowinValidationHints hints;
+    TallowinDocument document = TallowinDocumentJson::decode(std::move(text), block, hints);
+    return migrated(std::move(document), hints);
 }
 
 } // namespace tallowin

@@ -21,6 +21,9 @@ struct TALLOWIN_CORE_EXPORT TaskMarkdownCodec
     static TallowinDocument decode(std::string_view text);
     // As decode(text), parsing in place when readableBytesAfterText bytes beyond the text may be read.
     static TallowinDocument decode(std::string_view text, std::size_t readableBytesAfterText);
+    // As decode(text), for text the caller no longer needs (as TallowinTextFile::read returns it, so it is parsed in
+    // place): it is freed as soon as it is parsed, so a large deck's text and records are never held at once.
+    static TallowinDocument decodeConsuming(std::string &&text);
 };
 
 } // namespace tallowin

@@ -1,6 +1,6 @@
 // One save of a generated deck (lock, read and decode for the revision check, validate, encode, write, fsync,
-// rename, fsync of the folder) against the bare I/O floor on the same file: read it, write its bytes to a
-// temporary file, fsync, rename, fsync the folder.
+// rename, fsync of the folder), and one change through update(), against the bare I/O floor on the same file:
+// read it, write its bytes to a temporary file, fsync, rename, fsync the folder.
 #include "TallowinCore/TallowinRepository.h"
 #include "TallowinCore/TallowinTextFile.h"
 #include "bench/generator/DeckGenerator.h"
@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -108,14 +109,37 @@ void save(benchmark::State &state)
     state.counters["file_MB"] = double(std::filesystem::file_size(deck.path)) / 1e6;
 }
 
+// One change through update() (lock, read and decode once, the change made in place, validate beside the
+// encoding, write, fsync, rename, fsync of the folder): what a change command pays for storage.
+void update(benchmark::State &state)
+{
+    StoredDeck &deck = storedDeck(static_cast<std::size_t>(state.range(0)));
+    TallowinRepository repository(deck.path);
+    const TallowinRepository::Change retitle = [](TallowinDocument &&current) -> std::optional<TallowinDocument> {
+        current.title = current.title == "Benchmark" ? "Tallowin" : "Benchmark";
+        return std::move(current);
+    };
+    for (auto _ : state) {
+        std::optional<TallowinDocument> stored = repository.update(retitle);
+        // Freeing the stored deck is its owner's business, not the write's.
+        state.PauseTiming();
+        stored.reset();
+        state.ResumeTiming();
+    }
+    state.counters["file_MB"] = double(std::filesystem::file_size(deck.path)) / 1e6;
+}
+
 } // namespace
 
-// Floor and save alternate per size, so each pair is measured under the same conditions.
+// Floor, save and update alternate per size, so they are measured under the same conditions.
 BENCHMARK(ioFloor)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(save)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(update)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(ioFloor)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(save)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(update)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(ioFloor)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(save)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(update)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();

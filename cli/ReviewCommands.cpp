@@ -73,11 +73,12 @@ void registerReviewCommands(CommandTable &table)
 
     addCardCommand(table, "complete", "Complete a card; links in the outcome become evidence", arguments,
         [arguments](const CliContext &context) {
-            return runChange(context, [&](const TallowinDocument &document) {
+            return runChangeInPlace(context, [&](TallowinDocument &&document) {
                 const std::string id = resolveCardID(document, arguments->id);
-                return DeckChange {
-                    TallowinDeciding::deciding(document, id, TaskDecision::complete(arguments->text), "", context.now),
-                    "Completed " + titleOf(document, id) + "."};
+                std::string notice = "Completed " + titleOf(document, id) + ".";
+                return DeckChange {TallowinDeciding::deciding(std::move(document), id,
+                                       TaskDecision::complete(arguments->text), "", context.now),
+                    std::move(notice)};
             });
         })
         ->add_option("OUTCOME", arguments->text, "What came of it");
@@ -85,30 +86,32 @@ void registerReviewCommands(CommandTable &table)
     auto delay = addCardCommand(
         table, "delay", "Send a card to a later pile", arguments, [arguments](const CliContext &context) {
             const DelayChoice choice = delayChoice(arguments->text);
-            return runChange(context, [&](const TallowinDocument &document) {
+            return runChangeInPlace(context, [&](TallowinDocument &&document) {
                 const std::string id = resolveCardID(document, arguments->id);
+                std::string notice = "Moved " + titleOf(document, id) + " to " + lowercased(choice.label) + ".";
                 return DeckChange {
-                    TallowinDeciding::deciding(document, id, choice.decision, arguments->note, context.now),
-                    "Moved " + titleOf(document, id) + " to " + lowercased(choice.label) + "."};
+                    TallowinDeciding::deciding(std::move(document), id, choice.decision, arguments->note, context.now),
+                    std::move(notice)};
             });
         });
     delay->add_option("WHEN", arguments->text, "tomorrow, next-week, next-run or a timestamp")->required();
     delay->add_option("--note", arguments->note, "Why");
 
     addCardCommand(table, "remove", "Remove a card", arguments, [arguments](const CliContext &context) {
-        return runChange(context, [&](const TallowinDocument &document) {
+        return runChangeInPlace(context, [&](TallowinDocument &&document) {
             const std::string id = resolveCardID(document, arguments->id);
-            return DeckChange {TallowinDeciding::deciding(document, id, TaskDecision::remove(), "", context.now),
+            return DeckChange {
+                TallowinDeciding::deciding(std::move(document), id, TaskDecision::remove(), "", context.now),
                 "Task removed. Choose Undo to bring it back."};
         });
     });
 
     addCardCommand(
         table, "restore", "Bring a finished card back into review", arguments, [arguments](const CliContext &context) {
-            return runChange(context, [&](const TallowinDocument &document) {
+            return runChangeInPlace(context, [&](TallowinDocument &&document) {
                 const std::string id = resolveCardID(document, arguments->id);
                 return DeckChange {
-                    TallowinDeciding::deciding(document, id, TaskDecision::restore(), "", context.now), ""};
+                    TallowinDeciding::deciding(std::move(document), id, TaskDecision::restore(), "", context.now), ""};
             });
         });
 

@@ -1,9 +1,55 @@
 #include "cli/WritePath.h"
 
+#include "TallowinCore/TallowinDocumentJson.h"
+
+#include <limits>
+#include <malloc.h>
 #include <optional>
 #include <ostream>
 
 namespace tallowin::cli {
+
+namespace {
+
+// Seeding takes the lock on its own; a deck that appears meanwhile is simply used. Anything at the path, a
+// dangling link included, is left to the repository to accept or refuse.
+void createIfMissing(TallowinRepository &repository, const CliContext &context)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(context.deckPath, error)))
+        repository.prepareIfNeeded(emptySeed(context));
+}
+
+int commit(const CliContext &context, const std::function<std::optional<DeckChange>(TallowinDocument &&)> &compute)
+{
+    // This process makes one change and ends. The allocator keeps what is freed, and serves blocks as large as a
+    // big deck's text from its own pool too, so the deck's records are built in the pages the file's text was
+    // read into rather than in fresh memory that the system hands over a page at a time.
+    ::mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    ::mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
+    TallowinRepository repository = openRepository(context);
+    createIfMissing(repository, context);
+    std::string notice;
+    const auto change = [&](TallowinDocument &&loaded) -> std::optional<TallowinDocument> {
+        // This process reads the deck once: the parser's buffers would only raise the peak while the new deck
+        // is encoded.
+        TallowinDocumentJson::releaseParserMemory();
+        std::optional<DeckChange> computed = compute(std::move(loaded));
+        if (!computed)
+            return std::nullopt;
+        notice = std::move(computed->notice);
+        return std::move(computed->document);
+    };
+    // A command is all this process does. Handing a large deck back to the allocator one string at a time takes
+    // about as long as writing it, so the stored deck is kept until the process ends and goes with the rest.
+    static std::optional<TallowinDocument> *const stored = new std::optional<TallowinDocument>;
+    *stored = repository.update(change);
+    if (*stored && !notice.empty())
+        context.out << notice << '\n';
+    return 0;
+}
+
+} // namespace
 
 TallowinRepository openRepository(const CliContext &context)
 {
@@ -23,20 +69,18 @@ TallowinDocument emptySeed(const CliContext &context)
 
 int runChange(const CliContext &context, const std::function<DeckChange(const TallowinDocument &)> &compute)
 {
-    TallowinRepository repository = openRepository(context);
-    std::optional<TallowinDocument> loaded = repository.prepareIfNeeded(emptySeed(context));
-    DeckChange change = compute(*loaded);
-    if (change.document == *loaded)
-        return 0;
-    const std::int64_t loadedRevision = loaded->revision;
-    // A large deck need not be held twice while the save reads the file again.
-    loaded.reset();
-    change.document.revision = loadedRevision + 1;
-    change.document.updatedAt = context.nowText();
-    repository.save(std::move(change.document), loadedRevision);
-    if (!change.notice.empty())
-        context.out << change.notice << '\n';
-    return 0;
+    return commit(context, [&](TallowinDocument &&loaded) -> std::optional<DeckChange> {
+        DeckChange change = compute(loaded);
+        if (change.document == loaded)
+            return std::nullopt;
+        return change;
+    });
+}
+
+int runChangeInPlace(const CliContext &context, const std::function<DeckChange(TallowinDocument &&)> &compute)
+{
+    return commit(
+        context, [&](TallowinDocument &&loaded) -> std::optional<DeckChange> { return compute(std::move(loaded)); });
 }
 
 } // namespace tallowin::cli

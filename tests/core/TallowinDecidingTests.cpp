@@ -2,6 +2,7 @@
 #include "TallowinCore/TallowinDomainError.h"
 #include "TallowinCore/TallowinValidationError.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/InPlaceChecks.h"
 #include "tests/support/ScopedTimeZone.h"
 #include "tests/support/WorkflowChecks.h"
 
@@ -16,11 +17,13 @@ using test::instantAt;
 using test::isLowercaseUUID;
 using test::makeDocument;
 using test::makeTask;
+using test::withRandomIDsNumbered;
 
 using IDs = std::vector<std::string>;
 
 constexpr const char *nowText = "2026-03-20T12:00:00.000Z";
 
+// Decides on the document and on a copy given up to be changed in place; both must give the same deck.
 TallowinDocument decided(const TallowinDocument &document, const std::string &taskID, const TaskDecision &decision,
     const std::string &note = "", const char *now = nowText)
 {
@@ -29,6 +32,11 @@ TallowinDocument decided(const TallowinDocument &document, const std::string &ta
     EXPECT_EQ(document, before) << "the input stays as it was";
     EXPECT_EQ(result.updatedAt, TallowinClock::now(instantAt(now)));
     EXPECT_EQ(result.revision, document.revision);
+
+    TallowinDocument given = document;
+    const TallowinDocument inPlace
+        = TallowinDeciding::deciding(std::move(given), taskID, decision, note, instantAt(now));
+    EXPECT_EQ(withRandomIDsNumbered(inPlace), withRandomIDsNumbered(result)) << "in place as on a copy";
     return result;
 }
 
@@ -322,6 +330,41 @@ TEST(TallowinDeciding, InvalidResultIsNotReturned)
         EXPECT_EQ(std::string(error.what()), "Tallowin contains an invalid timestamp: yesterday.");
     }
     EXPECT_EQ(document, before);
+}
+
+TEST(TallowinDecidingInPlace, FailuresMatchTheCopyingForm)
+{
+    auto document = makeDocument({makeTask("KB-001", 1), makeTask("KB-009", 2, TaskState::merged)});
+    document.tasks[1].mergedInto = "KB-001";
+    const TallowinDocument before = document;
+
+    TallowinDocument given = document;
+    EXPECT_THROW(TallowinDeciding::deciding(std::move(given), "KB-009", TaskDecision::remove(), "", instantAt(nowText)),
+        TallowinDomainError);
+    EXPECT_EQ(given, before) << "a card that is not found changes nothing, even in a document given up";
+
+    document.tasks[0].createdAt = "yesterday";
+    given = document;
+    try {
+        TallowinDeciding::deciding(std::move(given), "KB-001", TaskDecision::remove(), "", instantAt(nowText));
+        ADD_FAILURE() << "an invalid deck was returned";
+    } catch (const TallowinValidationError &error) {
+        EXPECT_EQ(error, TallowinValidationError::invalidTimestamp("yesterday"));
+    }
+}
+
+// The ID and the note may be strings of the very document that is given up and changed.
+TEST(TallowinDecidingInPlace, ArgumentsTakenFromTheDocumentItself)
+{
+    auto document = makeDocument({makeTask("KB-001", 1), makeTask("KB-002", 2)});
+    document.title = "KB-002";
+    document.updatedAt = "Waiting for the review";
+    const TallowinDocument result = TallowinDeciding::deciding(
+        std::move(document), document.title, TaskDecision::tomorrow(), document.updatedAt, instantAt(nowText));
+    const TaskItem &task = card(result, "KB-002");
+    EXPECT_EQ(task.state, TaskState::delayed);
+    EXPECT_EQ(task.history.back().note, "Waiting for the review");
+    EXPECT_EQ(result.runProcessedIDs, (IDs {"KB-002"}));
 }
 
 TEST(TallowinDomainError, Messages)

@@ -1,10 +1,14 @@
 #include "TallowinCore/TallowinDomainError.h"
 #include "TallowinCore/TallowinReducer.h"
 #include "TallowinCore/TallowinValidationError.h"
+#include "TallowinCore/TaskContractError.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/InPlaceChecks.h"
 #include "tests/support/WorkflowChecks.h"
 
 #include <gtest/gtest.h>
+
+#include <type_traits>
 
 namespace tallowin {
 namespace {
@@ -13,31 +17,50 @@ using test::instantAt;
 using test::isLowercaseUUID;
 using test::makeDocument;
 using test::makeTask;
+using test::withRandomIDsNumbered;
 
 using IDs = std::vector<std::string>;
 
 constexpr const char *nowText = "2026-03-20T12:00:00.000Z";
 
+// Applies the command to the document and to a copy given up to be changed in place; both must give the same deck.
 TallowinDocument applied(const TallowinCommand &command, const TallowinDocument &document)
 {
     const TallowinDocument before = document;
     TallowinDocument result = TallowinReducer::apply(command, document, instantAt(nowText));
     EXPECT_EQ(document, before) << "the input stays as it was";
     EXPECT_EQ(result.revision, document.revision);
+
+    TallowinDocument given = document;
+    const TallowinDocument inPlace = TallowinReducer::apply(command, std::move(given), instantAt(nowText));
+    EXPECT_EQ(withRandomIDsNumbered(inPlace), withRandomIDsNumbered(result)) << "in place as on a copy";
     return result;
 }
 
-// Applies a command that must fail and returns the message; the input must stay as it was.
+// Applies a command that must fail, on the document and in place, and returns the message; the input must stay as
+// it was, and so must a document given up when the command fails before changing anything.
 template<typename Error> std::string failure(const TallowinCommand &command, const TallowinDocument &document)
 {
     const TallowinDocument before = document;
+    std::string message = "no error";
     try {
         TallowinReducer::apply(command, document, instantAt(nowText));
     } catch (const Error &error) {
         EXPECT_EQ(document, before);
-        return error.what();
+        message = error.what();
     }
-    return "no error";
+
+    TallowinDocument given = document;
+    try {
+        TallowinReducer::apply(command, std::move(given), instantAt(nowText));
+        ADD_FAILURE() << "no error in place";
+    } catch (const Error &error) {
+        EXPECT_EQ(error.what(), message);
+        if constexpr (!std::is_same_v<Error, TallowinValidationError>) {
+            EXPECT_EQ(given, before);
+        }
+    }
+    return message;
 }
 
 TallowinDocument delayedDeck(const std::string &resumeAt)
@@ -186,6 +209,45 @@ TEST(TallowinReducerBeginRun, ReviewAllAddsDelayedCardsAndDelayTargets)
     const auto result = applied(TallowinCommand::beginReviewAll(), document);
     EXPECT_EQ(result.runTaskIDs, (IDs {"KB-003", "KB-002", "KB-001"}));
     EXPECT_EQ(result.tasks, document.tasks) << "delayed cards keep their state and resume time";
+}
+
+// Candidates and merges, through both forms: applied() and failure() compare them; the checks here make sure
+// each command did its work.
+TEST(TallowinReducerInPlace, CandidatesAndMerges)
+{
+    auto document = makeDocument({makeTask("KB-001", 1), makeTask("KB-002", 2), makeTask("KB-003", 3)});
+    document.pendingCandidates = {test::makeCandidate("C1"), test::makeCandidate("c3", "https://example.com/item/3")};
+    document.runID = "run";
+    document.runTaskIDs = IDs {"KB-001", "KB-002", "KB-003"};
+    document.runProcessedIDs = IDs {"KB-001"};
+
+    const auto accepted = applied(TallowinCommand::acceptCandidate("C1"), document);
+    EXPECT_EQ(accepted.tasks.back().id, "KB-c1");
+    EXPECT_EQ(accepted.runTaskIDs, (IDs {"KB-001", "KB-002", "KB-003", "KB-c1"}));
+
+    const auto dismissed = applied(TallowinCommand::dismissCandidate("c3"), document);
+    EXPECT_EQ(dismissed.dismissedCandidateKeys.size(), 1u);
+    EXPECT_EQ(dismissed.pendingCandidates.size(), 1u);
+
+    const auto merged = applied(TallowinCommand::mergeTasks("KB-002", {"KB-001", "KB-003"}, ""), document);
+    ASSERT_EQ(merged.tasks.size(), 4u);
+    EXPECT_EQ(merged.runTaskIDs, IDs {merged.tasks.back().id});
+    EXPECT_EQ(merged.runProcessedIDs, IDs {});
+
+    EXPECT_EQ(failure<TallowinDomainError>(TallowinCommand::acceptCandidate("c404"), document),
+        "Task candidate c404 was not found.");
+    auto unkeyed = document;
+    unkeyed.pendingCandidates.push_back(test::makeCandidate("c2", "ftp://example.com/file"));
+    EXPECT_EQ(failure<TaskContractError>(TallowinCommand::dismissCandidate("c2"), unkeyed),
+        "Task contract source URL is invalid: ftp://example.com/file");
+    EXPECT_EQ(failure<TallowinDomainError>(TallowinCommand::mergeTasks("KB-001", {}, ""), document),
+        "Select at least one related task to merge.");
+    EXPECT_EQ(failure<TallowinDomainError>(TallowinCommand::mergeTasks("KB-404", {"KB-001"}, ""), document),
+        "Task KB-404 was not found.");
+
+    document.tasks.push_back(makeTask("KB-c1", 4));
+    EXPECT_EQ(failure<TallowinValidationError>(TallowinCommand::acceptCandidate("C1"), document),
+        "Tallowin contains duplicate task ID KB-c1.");
 }
 
 TEST(TallowinReducer, ChangedResultIsValidated)

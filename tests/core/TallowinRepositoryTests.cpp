@@ -259,6 +259,7 @@ protected:
             {"load", [&] { refused.load(); }},
             {"prepareIfNeeded", [&] { refused.prepareIfNeeded(deckAt(1)); }},
             {"save", [&] { refused.save(changed(deckAt(3), "Refused"), 3); }},
+            {"update", [&] { refused.update([](TallowinDocument &&current) { return std::optional(current); }); }},
         };
         for (const auto &[name, operation] : operations) {
             SCOPED_TRACE(name);

@@ -1,0 +1,258 @@
+#include "TallowinCore/TallowinFileError.h"
+#include "TallowinCore/TallowinRepository.h"
+#include "TallowinCore/TallowinRepositoryError.h"
+#include "TallowinCore/TallowinValidationError.h"
+#include "TallowinCore/TaskMarkdownCodec.h"
+#include "tests/support/DeckBuilders.h"
+#include "tests/support/FailingFileOperations.h"
+#include "tests/support/FolderChecks.h"
+#include "tests/support/TemporaryFolder.h"
+#include "tests/support/WorkflowChecks.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
+
+namespace tallowin {
+namespace {
+
+using test::entriesOf;
+
+namespace fs = std::filesystem;
+using Step = test::FailingFileOperations::Step;
+
+constexpr const char *clockText = "2026-03-14T09:26:53.589Z";
+const std::set<std::string> deckOnly = {"Tallowin.md"};
+
+TallowinDocument deckAt(std::int64_t revision)
+{
+    TallowinDocument deck = test::makeDocument({test::makeTask("KB-001"), test::makeTask("KB-002", 1)});
+    deck.revision = revision;
+    return deck;
+}
+
+// The change most tests make: the first card retitled, in the deck it was given.
+TallowinRepository::Change retitling(const std::string &title)
+{
+    return [title](TallowinDocument &&current) -> std::optional<TallowinDocument> {
+        current.tasks.front().title = title;
+        return std::move(current);
+    };
+}
+
+class TallowinRepositoryUpdateTest : public ::testing::Test
+{
+protected:
+    void writeDeck(const TallowinDocument &deck) const
+    {
+        folder.write("Decks/Tallowin.md", TaskMarkdownCodec::encode(deck));
+    }
+    std::string deckBytes() const { return folder.read("Decks/Tallowin.md"); }
+
+    // Another program that ignores the lock replaces the deck, the way an atomic writer does.
+    void replaceBehindTheLock(const TallowinDocument &deck) const
+    {
+        folder.write("Decks/foreign.tmp", TaskMarkdownCodec::encode(deck));
+        fs::rename(folder.path("Decks/foreign.tmp"), deckPath);
+    }
+
+    test::TemporaryFolder folder;
+    const fs::path deckPath = folder.path("Decks/Tallowin.md");
+    std::shared_ptr<test::FailingFileOperations> operations = std::make_shared<test::FailingFileOperations>();
+    TallowinRepository repository {deckPath, [] { return test::instantAt(clockText); }, operations};
+};
+
+TEST_F(TallowinRepositoryUpdateTest, StoresTheChangeWithTheNextRevisionAndTheClocksTime)
+{
+    writeDeck(deckAt(4));
+    ASSERT_EQ(::chmod(deckPath.c_str(), 0644), 0);
+    std::optional<TallowinDocument> given;
+    const auto stored = repository.update([&](TallowinDocument &&current) -> std::optional<TallowinDocument> {
+        given = current;
+        // The lock is ours while the change is computed.
+        EXPECT_EQ(folder.read("Decks/Tallowin.md.lock"), std::to_string(::getpid()));
+        return retitling("Renamed")(std::move(current));
+    });
+
+    EXPECT_EQ(given, deckAt(4)) << "the change starts from the deck on disk";
+    TallowinDocument expected = deckAt(4);
+    expected.tasks.front().title = "Renamed";
+    expected.revision = 5;
+    expected.updatedAt = clockText;
+    EXPECT_EQ(stored, expected);
+    EXPECT_EQ(deckBytes(), TaskMarkdownCodec::encode(expected));
+    struct stat status = {};
+    ASSERT_EQ(::lstat(deckPath.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600);
+    EXPECT_EQ(entriesOf(folder.path("Decks")), deckOnly);
+    EXPECT_EQ(operations->steps(),
+        (std::vector<Step> {
+            Step::createExclusive, Step::writeAll, Step::syncFile, Step::close, Step::rename, Step::syncDirectory}))
+        << "replaced atomically and durably, like every write";
+}
+
+TEST_F(TallowinRepositoryUpdateTest, NoChangeWritesNothing)
+{
+    writeDeck(deckAt(4));
+    const std::string before = deckBytes();
+    EXPECT_EQ(repository.update([](TallowinDocument &&) -> std::optional<TallowinDocument> { return std::nullopt; }),
+        std::nullopt);
+    EXPECT_EQ(deckBytes(), before);
+    EXPECT_TRUE(operations->steps().empty());
+    EXPECT_EQ(entriesOf(folder.path("Decks")), deckOnly);
+}
+
+TEST_F(TallowinRepositoryUpdateTest, ExpectedRevisionIsCheckedBeforeTheChange)
+{
+    writeDeck(deckAt(5));
+    const std::string before = deckBytes();
+    bool changed = false;
+    try {
+        repository.update(
+            [&](TallowinDocument &&current) -> std::optional<TallowinDocument> {
+                changed = true;
+                return std::move(current);
+            },
+            4);
+        FAIL() << "changed a deck at another revision";
+    } catch (const TallowinRepositoryError &error) {
+        EXPECT_EQ(error, TallowinRepositoryError::revisionConflict(4, 5));
+        EXPECT_STREQ(
+            error.what(), "The Tallowin file changed from revision 4 to 5. Reload it before making another change.");
+    }
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(deckBytes(), before);
+    EXPECT_EQ(entriesOf(folder.path("Decks")), deckOnly);
+
+    EXPECT_EQ(repository.update(retitling("Expected"), 5)->revision, 6);
+}
+
+// The lock keeps out every writer of ours; one that ignores it and raises the revision is not overwritten.
+TEST_F(TallowinRepositoryUpdateTest, WriterThatIgnoredTheLockIsNotOverwritten)
+{
+    writeDeck(deckAt(4));
+    TallowinDocument foreign = deckAt(5);
+    foreign.title = "Written by someone else";
+    const TallowinRepository::Change change = retitling("Mine");
+    try {
+        repository.update([&](TallowinDocument &&current) {
+            replaceBehindTheLock(foreign);
+            return change(std::move(current));
+        });
+        FAIL() << "overwrote the other writer";
+    } catch (const TallowinRepositoryError &error) {
+        EXPECT_EQ(error, TallowinRepositoryError::revisionConflict(4, 5));
+    }
+    EXPECT_EQ(deckBytes(), TaskMarkdownCodec::encode(foreign));
+    EXPECT_EQ(entriesOf(folder.path("Decks")), deckOnly);
+
+    // Only the revision counts, as for save(): a rewrite at the same revision is replaced.
+    TallowinDocument sameRevision = deckAt(5);
+    sameRevision.title = "Rewritten";
+    const auto stored = repository.update([&](TallowinDocument &&current) {
+        replaceBehindTheLock(sameRevision);
+        return change(std::move(current));
+    });
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->revision, 6);
+    EXPECT_EQ(stored->title, foreign.title);
+    EXPECT_EQ(deckBytes(), TaskMarkdownCodec::encode(*stored));
+}
+
+TEST_F(TallowinRepositoryUpdateTest, FailuresLeaveTheFileAsItWasAndNoLock)
+{
+    writeDeck(deckAt(2));
+    const std::string before = deckBytes();
+
+    try {
+        repository.update([](TallowinDocument &&current) -> std::optional<TallowinDocument> {
+            current.tasks.push_back(current.tasks.front());
+            return std::move(current);
+        });
+        FAIL() << "an invalid deck was stored";
+    } catch (const TallowinValidationError &error) {
+        EXPECT_EQ(error, TallowinValidationError::duplicateTaskID("KB-001"));
+    }
+    EXPECT_EQ(deckBytes(), before);
+    EXPECT_EQ(entriesOf(folder.path("Decks")), deckOnly);
+
+    EXPECT_THROW(repository.update([](TallowinDocument &&) -> std::optional<TallowinDocument> {
+        throw std::runtime_error("the change failed");
+    }),
+        std::runtime_error);
+    EXPECT_EQ(deckBytes(), before);
+    EXPECT_EQ(entriesOf(folder.path("Decks")), deckOnly);
+    EXPECT_TRUE(operations->steps().empty());
+
+    fs::remove(deckPath);
+    try {
+        repository.update(retitling("Nowhere"));
+        FAIL() << "changed a missing deck";
+    } catch (const TallowinFileError &error) {
+        EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
+    }
+    EXPECT_TRUE(fs::is_empty(folder.path("Decks"))) << "no deck is created and no lock is left";
+}
+
+TEST_F(TallowinRepositoryUpdateTest, LiveWriterMakesItBusyBeforeAnythingIsRead)
+{
+    writeDeck(deckAt(2));
+    const std::string before = deckBytes();
+    folder.write("Decks/Tallowin.md.lock", std::to_string(::getppid()));
+    bool changed = false;
+    try {
+        repository.update([&](TallowinDocument &&current) -> std::optional<TallowinDocument> {
+            changed = true;
+            return std::move(current);
+        });
+        FAIL() << "changed the deck under a live lock";
+    } catch (const TallowinRepositoryError &error) {
+        EXPECT_EQ(error, TallowinRepositoryError::writerBusy());
+        EXPECT_STREQ(error.what(), "Tallowin is being updated by another writer. Reload and retry.");
+    }
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(deckBytes(), before);
+    EXPECT_EQ(folder.read("Decks/Tallowin.md.lock"), std::to_string(::getppid()));
+}
+
+class TallowinRepositoryUpdateFailingStepTest : public TallowinRepositoryUpdateTest,
+                                                public ::testing::WithParamInterface<Step>
+{ };
+
+// A write that fails at any step leaves the old deck byte for byte (or, once renamed, the new one whole),
+// no temporary file and no lock; the same change then goes through.
+TEST_P(TallowinRepositoryUpdateFailingStepTest, FailedWriteLeavesTheOldDeckOrTheNewOneWhole)
+{
+    const Step step = GetParam();
+    writeDeck(deckAt(3));
+    const std::string before = deckBytes();
+    operations->failCall(step, 1, std::errc::no_space_on_device);
+
+    try {
+        repository.update(retitling("Changed"));
+        FAIL() << "the failure was not reported";
+    } catch (const TallowinFileError &error) {
+        EXPECT_EQ(error.path1(), deckPath);
+        EXPECT_EQ(error.code(), std::errc::no_space_on_device);
+    }
+    EXPECT_EQ(entriesOf(folder.path("Decks")), deckOnly);
+    if (step == Step::syncDirectory) {
+        EXPECT_EQ(repository.load().revision, 4);
+        return;
+    }
+    EXPECT_EQ(deckBytes(), before);
+    EXPECT_EQ(repository.update(retitling("Changed"))->revision, 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, TallowinRepositoryUpdateFailingStepTest,
+    ::testing::Values(
+        Step::createExclusive, Step::writeAll, Step::syncFile, Step::close, Step::rename, Step::syncDirectory),
+    [](const auto &info) { return std::string(test::stepName(info.param)); });
+
+} // namespace
+} // namespace tallowin

@@ -1,0 +1,73 @@
+#include "TallowinCore/JsonReadError.h"
+#include "TallowinCore/TallowinDocumentJson.h"
+#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/TaskMarkdownCodecError.h"
+#include "tests/support/DeckBuilders.h"
+
+#include <gtest/gtest.h>
+
+namespace tallowin {
+namespace {
+
+using test::makeDocument;
+using test::makeEvent;
+using test::makeTask;
+
+TallowinDocument sampleDeck()
+{
+    TallowinDocument document = makeDocument({makeTask("KB-001"), makeTask("KB-002", 1, TaskState::completed)});
+    document.tasks[1].history = {makeEvent("h1"), makeEvent("h2")};
+    document.pendingCandidates = {test::makeCandidate("c1")};
+    return document;
+}
+
+// With and without room to parse in place, a text given up decodes like any other, and is freed.
+TEST(TaskMarkdownCodecDecodeConsuming, SameDeckAsDecodeAndTheTextIsFreed)
+{
+    const TallowinDocument document = sampleDeck();
+    for (const bool roomAfterText : {false, true}) {
+        SCOPED_TRACE(roomAfterText ? "in place" : "copied with padding");
+        std::string text = TaskMarkdownCodec::encode(document);
+        if (roomAfterText)
+            text.reserve(text.size() + TallowinDocumentJson::paddingBytes());
+        else
+            text.shrink_to_fit();
+        EXPECT_EQ(TaskMarkdownCodec::decodeConsuming(std::move(text)), document);
+        EXPECT_EQ(text.capacity(), std::string().capacity()) << "the text was not freed";
+    }
+}
+
+TEST(TaskMarkdownCodecDecodeConsuming, ReportsWhatDecodeReports)
+{
+    EXPECT_THROW(TaskMarkdownCodec::decodeConsuming("# Notes without machine data"), TaskMarkdownCodecError);
+    const std::string malformed = std::string(TaskMarkdownCodec::beginMarker) + "\n{\"version\": 2,\n"
+        + std::string(TaskMarkdownCodec::endMarker);
+    std::string expected;
+    try {
+        TaskMarkdownCodec::decode(malformed);
+    } catch (const JsonReadError &error) {
+        expected = error.what();
+    }
+    ASSERT_FALSE(expected.empty());
+    try {
+        TaskMarkdownCodec::decodeConsuming(std::string(malformed));
+        FAIL() << "malformed JSON decoded";
+    } catch (const JsonReadError &error) {
+        EXPECT_EQ(error.what(), expected);
+    }
+}
+
+TEST(TallowinDocumentJsonParser, DecodesAgainAfterItsMemoryIsReleased)
+{
+    const TallowinDocument document = sampleDeck();
+    const std::string text = TaskMarkdownCodec::encode(document);
+    ASSERT_EQ(TaskMarkdownCodec::decode(text), document);
+    TallowinDocumentJson::releaseParserMemory();
+    EXPECT_EQ(TaskMarkdownCodec::decode(text), document);
+    TallowinDocumentJson::releaseParserMemory();
+    TallowinDocumentJson::releaseParserMemory();
+    EXPECT_EQ(TaskMarkdownCodec::decodeConsuming(std::string(text)), document);
+}
+
+} // namespace
+} // namespace tallowin
