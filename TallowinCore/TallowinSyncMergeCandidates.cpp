@@ -3,6 +3,7 @@
 #include "TallowinCore/FlatStringSet.h"
 #include "TallowinCore/SourceIdentity.h"
 #include "TallowinCore/TallowinError.h"
+#include "TallowinCore/TaskCandidateCard.h"
 
 #include <algorithm>
 #include <array>
@@ -129,6 +130,30 @@ std::unordered_set<std::string> keysOfCards(
     return found;
 }
 
+// Which candidates have their card in the deck: accepted on some device. The base only tells when it held the
+// candidate, and it lags behind the cloud after a save whose answer was lost; the link tells only until the card
+// is retitled. Such a candidate could not be accepted again anyway, as its card ID is taken.
+std::vector<bool> acceptedAlready(
+    const std::vector<const TaskCandidate *> &candidates, const std::vector<TaskItem> &tasks)
+{
+    std::vector<bool> accepted(candidates.size(), false);
+    if (candidates.empty())
+        return accepted;
+    std::vector<std::string> cardIDs;
+    cardIDs.reserve(candidates.size());
+    FlatStringSet wanted(candidates.size());
+    for (const TaskCandidate *candidate : candidates)
+        wanted.insert(cardIDs.emplace_back(TaskCandidateCard::id(candidate->id)));
+    FlatStringSet found;
+    for (const TaskItem &task : tasks) {
+        if (wanted.contains(task.id))
+            found.insert(task.id);
+    }
+    for (std::size_t index = 0; index < candidates.size(); ++index)
+        accepted[index] = found.contains(cardIDs[index]);
+    return accepted;
+}
+
 } // namespace
 
 std::vector<TaskCandidate> TallowinSyncMerge::mergingCandidates(const TallowinDocument *base,
@@ -162,11 +187,14 @@ std::vector<TaskCandidate> TallowinSyncMerge::mergingCandidates(const TallowinDo
         keys.push_back(itemKeyOf(*candidate));
     const std::unordered_set<std::string> ofCards = keysOfCards(merged.tasks, keys);
     const std::vector<std::string> &dismissed = merged.dismissedCandidateKeys;
+    const std::vector<bool> accepted = acceptedAlready(kept, merged.tasks);
     std::vector<const TaskCandidate *> remaining;
     remaining.reserve(kept.size());
     for (std::size_t index = 0; index < kept.size(); ++index) {
         const std::optional<std::string> &key = keys[index];
         if (key && (ofCards.contains(*key) || std::binary_search(dismissed.begin(), dismissed.end(), *key)))
+            continue;
+        if (accepted[index])
             continue;
         remaining.push_back(kept[index]);
     }

@@ -3,12 +3,13 @@
 #include "TallowinCore/TallowinCouchClient.h"
 #include "TallowinCore/TallowinRepository.h"
 #include "TallowinCore/TallowinSyncCheckpoint.h"
-#include "TallowinCore/TallowinSyncConfiguration.h"
 #include "TallowinCore/TallowinSyncEngine.h"
 #include "TallowinCore/TallowinSyncError.h"
+#include "TallowinCore/TallowinSyncMerge.h"
 #include "TallowinCore/TaskMarkdownCodec.h"
 #include "tests/support/CouchTestServer.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/InterceptingSyncTransport.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -17,10 +18,8 @@
 #include <atomic>
 #include <chrono>
 #include <future>
-#include <map>
 #include <memory>
 #include <simdjson.h>
-#include <sys/stat.h>
 
 namespace tallowin {
 namespace {
@@ -89,7 +88,7 @@ protected:
     void SetUp() override
     {
         try {
-            server = std::make_unique<CouchTestServer>();
+            server = std::make_unique<CouchTestServer>(front);
         } catch (const std::exception &error) {
             FAIL() << error.what();
         }
@@ -106,6 +105,7 @@ protected:
         return TallowinCouchClient(server->databaseURL()).getDocument(TallowinCloudTransport::recordName);
     }
 
+    CouchTestServer::Front front = CouchTestServer::Front::direct;
     std::unique_ptr<CouchTestServer> server;
 };
 
@@ -274,100 +274,149 @@ TEST_F(CloudTransport, AServerGoingAwayLeavesTheDeckAsItWas)
     EXPECT_EQ(first->folder.read("Tallowin.md"), deck);
 }
 
-TEST_F(CloudTransport, ARunAfterTheServerCameBackSucceeds)
-{
-    test::TemporaryFolder folder;
-    auto repository = std::make_shared<TallowinRepository>(folder.path("Tallowin.md"));
-    repository->prepareIfNeeded(test::makeDocument({test::makeTask("KB-001")}));
-    const std::string deck = folder.read("Tallowin.md");
-
-    server->stop();
-    TallowinSyncEngine offline(
-        repository, std::make_shared<TallowinCloudTransport>(server->databaseURL()), folder.path("CloudSync.json"));
-    EXPECT_EQ(statusAfter([&] { offline.synchronize(); }).rfind("Saved locally. Could not reach", 0), 0u);
-    EXPECT_EQ(folder.read("Tallowin.md"), deck);
-
-    CouchTestServer back;
-    TallowinSyncEngine online(
-        repository, std::make_shared<TallowinCloudTransport>(back.databaseURL()), folder.path("CloudSync.json"));
-    EXPECT_EQ(statusAfter([&] { online.synchronize(); }), "Synced with iCloud");
-    EXPECT_TRUE(TallowinCouchClient(back.databaseURL()).getDocument("canonical-tallowin"));
-}
-
-// The environment tests hand in, so the real one is never read.
-TallowinSyncConfiguration::Environment environmentOf(std::map<std::string, std::string> values)
-{
-    return [values = std::move(values)](const std::string &name) -> std::optional<std::string> {
-        const auto found = values.find(name);
-        if (found == values.end())
-            return std::nullopt;
-        return found->second;
-    };
-}
-
-class SyncConfiguration : public ::testing::Test
+// The server behind a relay: it drops off the network and comes back at its address with everything it stored,
+// as a server that restarts does.
+class CloudOutage : public CloudTransport
 {
 protected:
-    void writeURLFile(const std::string &content, mode_t mode)
+    CloudOutage() { front = CouchTestServer::Front::relay; }
+
+    void addTask(Device &device, const std::string &id) const
     {
-        folder.write("config/Tallowin/sync-url", content);
-        ASSERT_EQ(::chmod(file().c_str(), mode), 0);
-    }
-    std::filesystem::path file() const { return folder.path("config/Tallowin/sync-url"); }
-    std::string failureOf(const TallowinSyncConfiguration::Environment &environment)
-    {
-        try {
-            TallowinSyncConfiguration::databaseURL(environment);
-        } catch (const std::exception &error) {
-            return error.what();
-        }
-        return "no failure";
+        TallowinDocument deck = device.repository->load();
+        deck.tasks.push_back(test::makeTask(id, static_cast<std::int64_t>(deck.tasks.size()) + 1));
+        const std::int64_t loaded = deck.revision;
+        deck.revision = loaded + 1;
+        device.repository->save(std::move(deck), loaded);
     }
 
-    test::TemporaryFolder folder;
-    const std::string configHome = folder.path("config").string();
+    TallowinDocument cloudDeck() const
+    {
+        const auto snapshot = TallowinCloudTransport(server->databaseURL()).fetch();
+        return snapshot ? snapshot->document : TallowinDocument {};
+    }
+
+    // The device's transport, wrapped so that a test's action runs in the middle of a run.
+    std::shared_ptr<test::InterceptingSyncTransport> intercept(Device &device) const
+    {
+        return std::make_shared<test::InterceptingSyncTransport>(device.transport);
+    }
+
+    std::string unreachableStatus() const
+    {
+        return "Saved locally. Could not reach the cloud database at " + server->plainDatabaseURL() + ": ";
+    }
 };
 
-TEST_F(SyncConfiguration, TheVariableComesBeforeTheOwnerOnlyFile)
+TEST_F(CloudOutage, TheServerComingBackAtItsAddressTakesTheEditsMadeWhileItWasAway)
 {
-    const auto withFile = environmentOf({{"XDG_CONFIG_HOME", configHome}});
-    EXPECT_EQ(TallowinSyncConfiguration::configurationFile(withFile), file());
-    EXPECT_EQ(TallowinSyncConfiguration::databaseURL(withFile), std::nullopt);
+    auto first = device({test::makeTask("KB-001")});
+    auto second = device({test::makeTask("KB-002")});
+    first->engine.synchronize();
+    second->engine.synchronize();
 
-    writeURLFile("https://anna:pw@db.example:5984/tallowin\r\nignored second line\n", 0600);
-    EXPECT_EQ(TallowinSyncConfiguration::databaseURL(withFile), "https://anna:pw@db.example:5984/tallowin");
+    server->goAway();
+    addTask(*first, "KB-003");
+    const std::string deck = first->folder.read("Tallowin.md");
+    const std::string checkpoint = first->folder.read("CloudSync.json");
+    const std::string status = statusAfter([&] { first->engine.synchronize(); });
+    EXPECT_EQ(status.rfind(unreachableStatus(), 0), 0u) << status;
+    expectNoCredentials(status);
+    EXPECT_EQ(first->folder.read("Tallowin.md"), deck);
+    EXPECT_EQ(first->folder.read("CloudSync.json"), checkpoint);
 
-    const auto withVariable
-        = environmentOf({{"XDG_CONFIG_HOME", configHome}, {"TALLOWIN_SYNC_URL", "http://127.0.0.1:5984/other"}});
-    EXPECT_EQ(TallowinSyncConfiguration::databaseURL(withVariable), "http://127.0.0.1:5984/other");
-
-    writeURLFile("\n", 0600);
-    EXPECT_EQ(TallowinSyncConfiguration::databaseURL(withFile), std::nullopt);
+    // Same address, same account, same stored deck: the bound device merges with it as before.
+    server->comeBack();
+    EXPECT_EQ(statusAfter([&] { first->engine.synchronize(); }), "Synced with iCloud");
+    const TallowinDocument onFirst = first->repository->load();
+    for (const char *id : {"KB-001", "KB-002", "KB-003"})
+        EXPECT_TRUE(holdsTask(onFirst, id)) << id;
+    EXPECT_TRUE(TallowinSyncMerge::equivalent(cloudDeck(), onFirst));
+    EXPECT_EQ(TallowinSyncCheckpoint::read(first->engine.checkpointURL())->document, onFirst);
+    EXPECT_TRUE(holdsTask(second->engine.synchronize(), "KB-003"));
 }
 
-TEST_F(SyncConfiguration, AFileOthersCouldReadOrALinkIsRefused)
+TEST_F(CloudOutage, AServerGoingAwayBetweenFetchAndSaveLeavesBothSidesAsTheyWere)
 {
-    const auto environment = environmentOf({{"XDG_CONFIG_HOME", configHome}});
-    writeURLFile("https://anna:pw@db.example:5984/tallowin\n", 0644);
-    std::string failure = failureOf(environment);
-    EXPECT_NE(failure.find(file().string()), std::string::npos) << failure;
-    EXPECT_EQ(failure.find("anna:pw"), std::string::npos) << failure;
+    auto first = device({test::makeTask("KB-001")});
+    first->engine.synchronize();
+    addTask(*first, "KB-002");
+    const std::string deck = first->folder.read("Tallowin.md");
+    const std::string checkpoint = first->folder.read("CloudSync.json");
+    const std::string stored = storedRecord()->rev;
 
-    folder.write("elsewhere", "https://anna:pw@db.example:5984/tallowin\n");
-    ASSERT_EQ(::chmod(folder.path("elsewhere").c_str(), 0600), 0);
-    std::filesystem::remove(file());
-    std::filesystem::create_symlink(folder.path("elsewhere"), file());
-    failure = failureOf(environment);
-    EXPECT_NE(failure.find(file().string()), std::string::npos) << failure;
-    EXPECT_NE(failure.find("symbolic link"), std::string::npos) << failure;
+    const auto transport = intercept(*first);
+    TallowinSyncEngine engine(first->repository, transport, first->engine.checkpointURL());
+    transport->actions().afterNextFetch([&] { server->goAway(); });
+    const std::string status = statusAfter([&] { engine.synchronize(); });
+    EXPECT_EQ(status.rfind(unreachableStatus(), 0), 0u) << status;
+    EXPECT_EQ(first->folder.read("Tallowin.md"), deck);
+    EXPECT_EQ(first->folder.read("CloudSync.json"), checkpoint);
+
+    server->comeBack();
+    EXPECT_EQ(storedRecord()->rev, stored);
+    EXPECT_EQ(statusAfter([&] { engine.synchronize(); }), "Synced with iCloud");
+    EXPECT_TRUE(holdsTask(cloudDeck(), "KB-002"));
 }
 
-TEST_F(SyncConfiguration, NoAddressMeansTheDeckStaysLocal)
+TEST_F(CloudOutage, ASaveWhoseAnswerWasLostIsNeitherRepeatedNorTakenForAConflict)
 {
-    const auto url = TallowinSyncConfiguration::databaseURL(environmentOf({{"XDG_CONFIG_HOME", configHome}}));
-    ASSERT_FALSE(url);
-    TallowinCloudTransport transport(url);
-    EXPECT_EQ(syncErrorOf([&] { transport.accountID(); }), TallowinSyncError::unavailable(notSigned));
+    auto first = device({test::makeTask("KB-001")});
+    auto second = device({});
+    first->engine.synchronize();
+    second->engine.synchronize();
+    addTask(*first, "KB-002");
+    first->engine.synchronize();
+    addTask(*second, "KB-003");
+    const std::string deck = second->folder.read("Tallowin.md");
+    const std::string checkpoint = second->folder.read("CloudSync.json");
+
+    // The server stores the merged deck, but the device only sees the connection reset.
+    const auto transport = intercept(*second);
+    TallowinSyncEngine engine(second->repository, transport, second->engine.checkpointURL());
+    transport->actions().beforeNextSave([&] { server->cutNextAnswer(); });
+    const std::string status = statusAfter([&] { engine.synchronize(); });
+    EXPECT_EQ(status.rfind(unreachableStatus(), 0), 0u) << status;
+    EXPECT_EQ(second->folder.read("Tallowin.md"), deck);
+    EXPECT_EQ(second->folder.read("CloudSync.json"), checkpoint);
+    const std::string stored = storedRecord()->rev;
+    EXPECT_TRUE(holdsTask(cloudDeck(), "KB-003"));
+
+    // The next run finds its own merge in the cloud: nothing to upload, no conflict to note.
+    const TallowinDocument onSecond = engine.synchronize();
+    EXPECT_EQ(storedRecord()->rev, stored);
+    EXPECT_TRUE(TallowinSyncMerge::equivalent(onSecond, cloudDeck()));
+    for (const char *id : {"KB-001", "KB-002", "KB-003"})
+        EXPECT_TRUE(holdsTask(onSecond, id)) << id;
+    for (const auto &task : onSecond.tasks) {
+        for (const auto &event : task.history)
+            EXPECT_NE(event.type, "sync_conflict") << task.id << ": " << event.note;
+    }
+}
+
+TEST_F(CloudOutage, AnotherDeviceSavingBetweenFetchAndSaveIsMergedByTheNextRun)
+{
+    auto first = device({test::makeTask("KB-001")});
+    auto second = device({});
+    first->engine.synchronize();
+    second->engine.synchronize();
+    addTask(*first, "KB-002");
+    addTask(*second, "KB-003");
+    const std::string deck = first->folder.read("Tallowin.md");
+    const std::string checkpoint = first->folder.read("CloudSync.json");
+
+    const auto transport = intercept(*first);
+    TallowinSyncEngine engine(first->repository, transport, first->engine.checkpointURL());
+    transport->actions().afterNextFetch([&] { second->engine.synchronize(); });
+    EXPECT_EQ(statusAfter([&] { engine.synchronize(); }),
+        "Saved locally. Another device just saved changes. Sync again to combine them.");
+    EXPECT_EQ(first->folder.read("Tallowin.md"), deck);
+    EXPECT_EQ(first->folder.read("CloudSync.json"), checkpoint);
+
+    const TallowinDocument onFirst = engine.synchronize();
+    for (const char *id : {"KB-001", "KB-002", "KB-003"})
+        EXPECT_TRUE(holdsTask(onFirst, id)) << id;
+    EXPECT_TRUE(TallowinSyncMerge::equivalent(cloudDeck(), onFirst));
 }
 
 } // namespace

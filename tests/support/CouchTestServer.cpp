@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -166,7 +167,7 @@ std::string readLog(const std::filesystem::path &file)
 
 } // namespace
 
-CouchTestServer::CouchTestServer()
+CouchTestServer::CouchTestServer(Front front)
 {
     if (!std::filesystem::exists(serverScript()))
         throw std::runtime_error("The CouchDB test server is not installed (" + serverScript().string()
@@ -175,6 +176,14 @@ CouchTestServer::CouchTestServer()
     for (int attempt = 0; attempt < portAttempts; ++attempt) {
         if (start(failure)) {
             createAccountAndDatabase();
+            if (front == Front::relay) {
+                try {
+                    m_relay = std::make_unique<TcpRelay>(m_port);
+                } catch (...) {
+                    stop();
+                    throw;
+                }
+            }
             return;
         }
     }
@@ -183,11 +192,14 @@ CouchTestServer::CouchTestServer()
 
 CouchTestServer::~CouchTestServer()
 {
+    m_relay.reset();
     stop();
 }
 
 void CouchTestServer::stop()
 {
+    if (m_relay)
+        m_relay->stop();
     if (m_pid <= 0)
         return;
     // The server holds nothing worth flushing: everything is in memory.
@@ -211,12 +223,16 @@ bool CouchTestServer::start(std::string &failure)
     std::vector<const char *> arguments {node.c_str(), script.c_str(), "--in-memory", "--port", portText.c_str(),
         "--host", "127.0.0.1", "--no-stdout-logs", "--no-color", "--config", config.c_str(), nullptr};
 
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0)
         throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
     if (pid == 0) {
         // Only async-signal-safe calls between fork and exec: the parent may have other threads.
         ::setpgid(0, 0);
+        // A test that crashes or is killed runs no destructor; the server must not outlive it all the same.
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+            ::_exit(125);
         const int output = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
         const int input = ::open("/dev/null", O_RDONLY);
         if (output < 0 || input < 0 || ::chdir(folder.c_str()) != 0 || ::dup2(input, 0) < 0 || ::dup2(output, 1) < 0
@@ -275,9 +291,38 @@ void CouchTestServer::createAccountAndDatabase()
     }
 }
 
+int CouchTestServer::port() const
+{
+    return m_relay ? m_relay->port() : m_port;
+}
+
+TcpRelay &CouchTestServer::relay() const
+{
+    if (!m_relay)
+        throw std::logic_error("this CouchTestServer has no relay in front");
+    return *m_relay;
+}
+
+void CouchTestServer::goAway()
+{
+    relay().stop();
+}
+
+void CouchTestServer::comeBack()
+{
+    if (m_pid <= 0)
+        throw std::logic_error("the CouchTestServer was stopped for good");
+    relay().start();
+}
+
+void CouchTestServer::cutNextAnswer()
+{
+    relay().dropNextAnswer();
+}
+
 std::string CouchTestServer::origin() const
 {
-    return "http://127.0.0.1:" + std::to_string(m_port);
+    return "http://127.0.0.1:" + std::to_string(port());
 }
 
 std::string CouchTestServer::databaseURL() const
@@ -298,7 +343,7 @@ std::string CouchTestServer::databaseURL(const std::string &user, const std::str
             encoded += c;
         }
     }
-    return "http://" + user + ":" + encoded + "@127.0.0.1:" + std::to_string(m_port) + "/" + databaseName;
+    return "http://" + user + ":" + encoded + "@127.0.0.1:" + std::to_string(port()) + "/" + databaseName;
 }
 
 std::string CouchTestServer::plainDatabaseURL() const

@@ -54,6 +54,8 @@ void FakeSyncTransport::save(const TallowinDocument &document, const std::option
         throw TallowinSyncError::changedRemotely();
     ++m_saves;
     m_record = TallowinRemoteSnapshot {stored, nextToken()};
+    if (m_lostSaveAnswer)
+        std::rethrow_exception(std::exchange(m_lostSaveAnswer, nullptr));
 }
 
 void FakeSyncTransport::subscribe()
@@ -114,6 +116,12 @@ void FakeSyncTransport::failNextSubscribe(std::exception_ptr error)
     m_subscribeFailure = std::move(error);
 }
 
+void FakeSyncTransport::loseNextSaveAnswer(std::exception_ptr error)
+{
+    const std::lock_guard guard(m_mutex);
+    m_lostSaveAnswer = std::move(error);
+}
+
 void FakeSyncTransport::afterNextFetch(std::function<void()> action)
 {
     const std::lock_guard guard(m_mutex);
@@ -123,7 +131,7 @@ void FakeSyncTransport::afterNextFetch(std::function<void()> action)
 void FakeSyncTransport::clearSwitches()
 {
     const std::lock_guard guard(m_mutex);
-    m_fetchFailure = m_saveFailure = m_subscribeFailure = nullptr;
+    m_fetchFailure = m_saveFailure = m_subscribeFailure = m_lostSaveAnswer = nullptr;
     m_afterFetch = nullptr;
 }
 

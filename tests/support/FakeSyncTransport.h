@@ -34,6 +34,9 @@ public:
     void failNextFetch(std::exception_ptr error);
     void failNextSave(std::exception_ptr error);
     void failNextSubscribe(std::exception_ptr error);
+    // The next save stores the deck, then throws the error, as when the answer to a save the server carried
+    // out is lost on the way back.
+    void loseNextSaveAnswer(std::exception_ptr error);
     // Runs once, right after the next fetch has taken its copy (outside the fake's lock), for example to
     // change the record or the local deck before this device saves.
     void afterNextFetch(std::function<void()> action);
@@ -54,6 +57,7 @@ private:
     std::exception_ptr m_fetchFailure;
     std::exception_ptr m_saveFailure;
     std::exception_ptr m_subscribeFailure;
+    std::exception_ptr m_lostSaveAnswer;
     std::function<void()> m_afterFetch;
     int m_tokens = 0;
     int m_fetches = 0;
