@@ -1,5 +1,7 @@
 #include "TallowinCore/TallowinReviewQueue.h"
 
+#include "TallowinCore/TaskOrder.h"
+
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
@@ -46,11 +48,8 @@ std::vector<std::size_t> queueIndices(const TallowinDocument &document)
         if (task.state == TaskState::active && !processed.contains(task.id))
             result.push_back(index);
     }
-    const auto rank = [&](std::size_t index) {
-        const TaskItem &task = document.tasks[index];
-        return std::pair(task.highlighted.value_or(false) ? 0 : 1, task.order);
-    };
-    std::stable_sort(result.begin(), result.end(), [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
+    std::stable_sort(result.begin(), result.end(),
+        [&](std::size_t a, std::size_t b) { return TaskOrder::precedes(document.tasks[a], document.tasks[b]); });
     return result;
 }
 

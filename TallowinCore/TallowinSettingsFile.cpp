@@ -69,6 +69,15 @@ void createExclusively(const std::filesystem::path &file, std::string_view conte
     throw TallowinFileError::failed("write", file, cause);
 }
 
+TallowinSettings readExisting(const std::filesystem::path &file)
+{
+    TallowinPrivateStorage::protectFile(file);
+    const std::string text = TallowinTextFile::read(file);
+    if (!simdjson::validate_utf8(text))
+        throw TallowinFileError::failed("read", file, std::make_error_code(std::errc::illegal_byte_sequence));
+    return TallowinSettingsTOML::decode(text);
+}
+
 } // namespace
 
 TallowinSettings TallowinSettingsFile::loadOrCreate(const std::filesystem::path &file)
@@ -79,11 +88,15 @@ TallowinSettings TallowinSettingsFile::loadOrCreate(const std::filesystem::path 
         TallowinPrivateStorage::prepareDirectory(folder);
         createExclusively(file, TallowinSettingsTOML::encode(TallowinSettings::defaults()));
     }
+    return readExisting(file);
+}
+
+std::optional<TallowinSettings> TallowinSettingsFile::loadIfPresent(const std::filesystem::path &file)
+{
     TallowinPrivateStorage::protectFile(file);
-    const std::string text = TallowinTextFile::read(file);
-    if (!simdjson::validate_utf8(text))
-        throw TallowinFileError::failed("read", file, std::make_error_code(std::errc::illegal_byte_sequence));
-    return TallowinSettingsTOML::decode(text);
+    if (!entryExists(file))
+        return std::nullopt;
+    return readExisting(file);
 }
 
 } // namespace tallowin

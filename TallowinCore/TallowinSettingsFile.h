@@ -4,6 +4,7 @@
 #include "TallowinCore/TallowinSettings.h"
 
 #include <filesystem>
+#include <optional>
 
 namespace tallowin {
 
@@ -14,6 +15,8 @@ struct TALLOWIN_CORE_EXPORT TallowinSettingsFile
     // TallowinSettingsError for the content and TallowinFileError for the file system. Synchronous;
     // safe against another process creating the same file at the same moment.
     static TallowinSettings loadOrCreate(const std::filesystem::path &file);
+    // Reads the settings at file the same way, or nothing when there is no file; never creates one.
+    static std::optional<TallowinSettings> loadIfPresent(const std::filesystem::path &file);
 };
 
 } // namespace tallowin

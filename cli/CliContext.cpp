@@ -11,9 +11,9 @@ namespace tallowin::cli {
 std::filesystem::path resolveDeckPath(const std::optional<std::string> &fileOption)
 {
     if (fileOption && !fileOption->empty())
-        return std::filesystem::absolute(*fileOption);
+        return std::filesystem::absolute(*fileOption).lexically_normal();
     if (const auto fromEnvironment = TallowinFileLocation::environmentOverride())
-        return std::filesystem::absolute(*fromEnvironment);
+        return std::filesystem::absolute(*fromEnvironment).lexically_normal();
     return TallowinFileLocation::defaultDeckPath();
 }
 

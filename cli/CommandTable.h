@@ -37,5 +37,6 @@ void registerStorageCommands(CommandTable &table);
 void registerReviewCommands(CommandTable &table);
 void registerDeckCommands(CommandTable &table);
 void registerSyncCommands(CommandTable &table);
+void registerDiscoveryCommands(CommandTable &table);
 
 } // namespace tallowin::cli

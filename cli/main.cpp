@@ -35,6 +35,7 @@ int main(int argc, char **argv)
     registerReviewCommands(table);
     registerDeckCommands(table);
     registerSyncCommands(table);
+    registerDiscoveryCommands(table);
 
     try {
         app.parse(argc, argv);
