@@ -198,7 +198,7 @@ std::optional<long> localOffsetAt(std::time_t instant)
 // repeated hour could resolve either way. Here a repeated time takes its later occurrence and a skipped time is read
 // with the offset in force before the change (it lands one hour later), as calendar libraries do by default.
 // Assumes at most one offset change within a day of the target, which holds for every real zone.
-std::string addingLocalDays(TallowinInstant from, int days)
+TallowinInstant addingLocalDays(TallowinInstant from, int days)
 {
     const auto wholeSeconds = floor<seconds>(from);
     const auto fraction = from - wholeSeconds;
@@ -209,12 +209,12 @@ std::string addingLocalDays(TallowinInstant from, int days)
     tzset();
     const auto startOffset = localOffsetAt(start);
     if (!startOffset)
-        return TallowinClock::now(from);
+        return from;
     const std::time_t wall = start + *startOffset + days * secondsPerDay;
     const auto offsetBefore = localOffsetAt(wall - secondsPerDay);
     const auto offsetAfter = localOffsetAt(wall + secondsPerDay);
     if (!offsetBefore || !offsetAfter)
-        return TallowinClock::now(from);
+        return from;
 
     const auto showsWall = [wall](std::time_t candidate) {
         const auto offset = localOffsetAt(candidate);
@@ -227,7 +227,7 @@ std::string addingLocalDays(TallowinInstant from, int days)
         result = late;
     else if (showsWall(early))
         result = early;
-    return TallowinClock::now(TallowinInstant {seconds {result}} + fraction);
+    return TallowinInstant {seconds {result}} + fraction;
 }
 
 } // namespace
@@ -277,12 +277,17 @@ std::optional<TallowinInstant> TallowinClock::date(std::string_view text)
 
 std::string TallowinClock::tomorrow(TallowinInstant from)
 {
-    return addingLocalDays(from, 1);
+    return now(addingLocalDays(from, 1));
 }
 
 std::string TallowinClock::nextWeek(TallowinInstant from)
 {
-    return addingLocalDays(from, 7);
+    return now(addingLocalDays(from, 7));
+}
+
+TallowinInstant TallowinClock::addingCalendarDays(TallowinInstant from, int days)
+{
+    return addingLocalDays(from, days);
 }
 
 bool TallowinClock::isTimestamp(std::string_view text)

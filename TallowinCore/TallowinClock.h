@@ -27,6 +27,8 @@ struct TALLOWIN_CORE_EXPORT TallowinClock
     // One and seven calendar days later in the local time zone (TZ), keeping the wall-clock time.
     static std::string tomorrow(TallowinInstant from);
     static std::string nextWeek(TallowinInstant from);
+    // The same arithmetic for any number of days.
+    static TallowinInstant addingCalendarDays(TallowinInstant from, int days);
 };
 
 } // namespace tallowin

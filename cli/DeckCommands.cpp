@@ -1,10 +1,10 @@
 #include "TallowinCore/TallowinAppending.h"
 #include "TallowinCore/TallowinCommand.h"
 #include "TallowinCore/TallowinError.h"
+#include "TallowinCore/TallowinNewTask.h"
 #include "TallowinCore/TallowinReducer.h"
 #include "TallowinCore/TallowinTextFile.h"
 #include "TallowinCore/TaskContractJson.h"
-#include "TallowinCore/UnicodeText.h"
 #include "cli/CommandTable.h"
 #include "cli/IdResolution.h"
 #include "cli/WritePath.h"
@@ -31,18 +31,11 @@ struct DeckArguments
     std::optional<std::string> kind;
 };
 
-// The application's add-task action: a random card ID, so two devices adding cards while apart never
-// collide; a blank person stands for the user.
+// The application's add-task action, with the kind the command line may also choose.
 TaskContract newTaskContract(const DeckArguments &arguments)
 {
-    TaskContract contract;
-    contract.schemaVersion = TaskContract::currentSchemaVersion;
-    contract.id = TallowinDocument::newTaskID();
-    const std::string person(UnicodeText::trimmedWhitespaceAndNewlines(arguments.person.value_or("")));
-    contract.person = person.empty() ? "Me" : person;
-    contract.title = arguments.first;
-    contract.context = arguments.context.value_or("");
-    contract.kind = TaskKind::commitment;
+    TaskContract contract
+        = TallowinNewTask::contract(arguments.first, arguments.context.value_or(""), arguments.person.value_or(""));
     if (arguments.kind) {
         const auto kind = taskKindFromRawValue(*arguments.kind);
         if (!kind)
@@ -50,7 +43,7 @@ TaskContract newTaskContract(const DeckArguments &arguments)
                 + " is not one of commitment, open, waiting_on, at_risk, decision, check, dependency.");
         contract.kind = *kind;
     }
-    return contract.validated();
+    return contract;
 }
 
 std::vector<TaskContract> readContracts(const std::string &source)
@@ -66,6 +59,12 @@ DeckChange command(
     const TallowinDocument &document, const TallowinCommand &command, TallowinInstant now, std::string notice)
 {
     return DeckChange {TallowinReducer::apply(command, document, now), std::move(notice)};
+}
+
+// For the commands that always change the deck (a fresh run ID, a card or candidate more or less).
+DeckChange command(TallowinDocument &&document, const TallowinCommand &command, TallowinInstant now, std::string notice)
+{
+    return DeckChange {TallowinReducer::apply(command, std::move(document), now), std::move(notice)};
 }
 
 } // namespace
@@ -86,14 +85,14 @@ void registerDeckCommands(CommandTable &table)
     add->add_option("--kind", arguments->kind, "commitment, open, waiting_on, at_risk, decision, check or dependency");
 
     table.add("run", "Begin a new review run over the active cards", [](const CliContext &context) {
-        return runChange(context, [&](const TallowinDocument &document) {
-            return command(document, TallowinCommand::beginRun(), context.now, "Started a new review run.");
+        return runChangeInPlace(context, [&](TallowinDocument &&document) {
+            return command(std::move(document), TallowinCommand::beginRun(), context.now, "Started a new review run.");
         });
     });
     table.add("review-all", "Begin a run over every card still in play", [](const CliContext &context) {
-        return runChange(context, [&](const TallowinDocument &document) {
-            return command(
-                document, TallowinCommand::beginReviewAll(), context.now, "Ready to review every card again.");
+        return runChangeInPlace(context, [&](TallowinDocument &&document) {
+            return command(std::move(document), TallowinCommand::beginReviewAll(), context.now,
+                "Ready to review every card again.");
         });
     });
     table.add("due", "Return delayed cards whose time has come", [](const CliContext &context) {
@@ -103,15 +102,15 @@ void registerDeckCommands(CommandTable &table)
     });
 
     auto merge = table.add("merge", "Merge related cards into one shared card", [arguments](const CliContext &context) {
-        return runChange(context, [&](const TallowinDocument &document) {
+        return runChangeInPlace(context, [&](TallowinDocument &&document) {
             const std::string primary = resolveCardID(document, arguments->first);
             std::set<std::string> selected;
             for (const std::string &argument : arguments->more)
                 selected.insert(resolveCardID(document, argument));
             selected.erase(primary);
             const std::size_t count = selected.size() + 1;
-            return command(document, TallowinCommand::mergeTasks(primary, selected, arguments->title), context.now,
-                "Created a shared task from " + std::to_string(count) + " cards.");
+            return command(std::move(document), TallowinCommand::mergeTasks(primary, selected, arguments->title),
+                context.now, "Created a shared task from " + std::to_string(count) + " cards.");
         });
     });
     merge->add_option("PRIMARY", arguments->first, "The card whose kind and title the shared card takes")->required();
@@ -119,20 +118,19 @@ void registerDeckCommands(CommandTable &table)
     merge->add_option("--title", arguments->title, "The shared card's title");
 
     auto accept = table.add("accept", "Accept a suggested task from the inbox", [arguments](const CliContext &context) {
-        return runChange(context, [&](const TallowinDocument &document) {
+        return runChangeInPlace(context, [&](TallowinDocument &&document) {
             const std::string id = resolveCandidateID(document, arguments->first);
             // The candidate as reviewed: edited values replace the suggested ones before it becomes a card.
-            TallowinDocument reviewed = document;
-            TaskCandidate &candidate = *std::find_if(reviewed.pendingCandidates.begin(),
-                reviewed.pendingCandidates.end(), [&](const TaskCandidate &c) { return c.id == id; });
+            TaskCandidate &candidate = *std::find_if(document.pendingCandidates.begin(),
+                document.pendingCandidates.end(), [&](const TaskCandidate &c) { return c.id == id; });
             if (!arguments->title.empty())
                 candidate.title = arguments->title;
             if (arguments->person)
                 candidate.person = *arguments->person;
             if (arguments->context)
                 candidate.context = *arguments->context;
-            return command(
-                reviewed, TallowinCommand::acceptCandidate(id), context.now, "Added the reviewed task to your deck.");
+            return command(std::move(document), TallowinCommand::acceptCandidate(id), context.now,
+                "Added the reviewed task to your deck.");
         });
     });
     accept->add_option("CANDIDATE", arguments->first, "The candidate's ID or the start of it")->required();
@@ -143,9 +141,9 @@ void registerDeckCommands(CommandTable &table)
     table
         .add("dismiss", "Dismiss a suggested task and remember its source",
             [arguments](const CliContext &context) {
-                return runChange(context, [&](const TallowinDocument &document) {
+                return runChangeInPlace(context, [&](TallowinDocument &&document) {
                     const std::string id = resolveCandidateID(document, arguments->first);
-                    return command(document, TallowinCommand::dismissCandidate(id), context.now,
+                    return command(std::move(document), TallowinCommand::dismissCandidate(id), context.now,
                         "Dismissed the candidate and saved its source identity.");
                 });
             })

@@ -1,0 +1,55 @@
+#include "Tallowin/ApplicationServices.h"
+
+#include "Tallowin/CanonicalStorageLocation.h"
+#include "Tallowin/QSettingsUserDefaults.h"
+#include "Tallowin/QtConnectivityWatcher.h"
+#include "Tallowin/QtMainThreadExecutor.h"
+#include "Tallowin/QtStorePanels.h"
+#include "Tallowin/QtWorkerExecutor.h"
+#include "TallowinCore/TallowinCloudTransport.h"
+#include "TallowinCore/TallowinSyncConfiguration.h"
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QUrl>
+
+namespace tallowin {
+
+TaskStore::Services applicationServices()
+{
+    TaskStore::Services services;
+    services.mainThread = std::make_shared<QtMainThreadExecutor>();
+    services.worker = std::make_shared<QtWorkerExecutor>(QStringLiteral("Tallowin.Repository"));
+    services.userDefaults = std::make_shared<QSettingsUserDefaults>();
+    services.panels = std::make_shared<QtStorePanels>();
+    services.defaultDeckFile = &CanonicalStorageLocation::defaultDeckFile;
+    services.openLink = [](const std::string &link) {
+        return QDesktopServices::openUrl(QUrl(QString::fromStdString(link), QUrl::StrictMode));
+    };
+    const std::shared_ptr<TallowinSyncExecutor> mainThread = services.mainThread;
+    services.makeCloudSync
+        = [mainThread](std::shared_ptr<TallowinRepository> repository, const std::filesystem::path &folder) {
+              auto notifications = std::make_shared<TallowinRemoteChangeCenter>();
+              TallowinCloudSync::Services sync;
+              sync.transport
+                  = std::make_shared<TallowinCloudTransport>(TallowinSyncConfiguration::databaseURL(), notifications);
+              sync.mainThread = mainThread;
+              sync.worker = std::make_shared<QtWorkerExecutor>(QStringLiteral("Tallowin.Sync"));
+              sync.connectivity = QtConnectivityWatcher::create();
+              sync.notifications = notifications;
+              return std::make_shared<TallowinCloudSync>(std::move(repository), folder, std::move(sync));
+          };
+    return services;
+}
+
+void syncWhenActivated(TaskStore &store)
+{
+    const QPointer<TaskStore> target(&store);
+    QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, &store, [target](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive && target && target->cloudSync())
+            target->cloudSync()->requestSync();
+    });
+}
+
+} // namespace tallowin

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "TallowinCore/TaskItem.h"
+
+#include <string_view>
+
+namespace tallowin {
+
+// The task browser's filter.
+enum class OpenFilter { all, active, delayed, actionRequested, completed, merged };
+
+// The text on the filter's button.
+std::string_view label(OpenFilter filter);
+// Whether the browser lists the card under the filter; all lists every card, removed ones included.
+bool shows(OpenFilter filter, const TaskItem &task);
+
+} // namespace tallowin
