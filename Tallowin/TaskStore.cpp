@@ -5,6 +5,7 @@
 #include "TallowinCore/TallowinAtomicFile.h"
 #include "TallowinCore/TallowinCommand.h"
 #include "TallowinCore/TallowinFileLocation.h"
+#include "TallowinCore/TallowinMerge.h"
 #include "TallowinCore/TallowinPrivateStorage.h"
 #include "TallowinCore/TallowinReducer.h"
 #include "TallowinCore/TallowinReviewQueue.h"
@@ -54,12 +55,7 @@ TaskStore::~TaskStore() = default;
 
 TallowinDocument TaskStore::seedDocument(TallowinInstant now)
 {
-    TallowinDocument seed;
-    seed.version = TallowinDocument::currentVersion;
-    seed.revision = 1;
-    seed.title = "Tallowin";
-    seed.updatedAt = TallowinClock::now(now);
-    return seed;
+    return TallowinMerge::emptyDeck(now);
 }
 
 void TaskStore::resolveStorage(const std::optional<std::filesystem::path> &fileURL)

@@ -1,6 +1,7 @@
 #include "cli/WritePath.h"
 
 #include "TallowinCore/TallowinDocumentJson.h"
+#include "TallowinCore/TallowinMerge.h"
 
 #include <limits>
 #include <malloc.h>
@@ -59,12 +60,7 @@ TallowinRepository openRepository(const CliContext &context)
 
 TallowinDocument emptySeed(const CliContext &context)
 {
-    TallowinDocument seed;
-    seed.version = TallowinDocument::currentVersion;
-    seed.revision = 1;
-    seed.title = "Tallowin";
-    seed.updatedAt = context.nowText();
-    return seed;
+    return TallowinMerge::emptyDeck(context.now);
 }
 
 int runChange(const CliContext &context, const std::function<DeckChange(const TallowinDocument &)> &compute)
