@@ -38,19 +38,6 @@ std::filesystem::path folderToWatch(const std::filesystem::path &file)
     return folder;
 }
 
-long long nanoseconds(const timespec &time)
-{
-    return static_cast<long long>(time.tv_sec) * 1'000'000'000LL + time.tv_nsec;
-}
-
-// How close to its modification time a snapshot must be taken for a second write of the same size to
-// possibly carry the same time: a few clock ticks, or two seconds on file systems that keep whole
-// seconds (a time without nanoseconds gives those away).
-long long ambiguityWindow(const timespec &modified)
-{
-    return modified.tv_nsec == 0 ? 2'000'000'000LL : 20'000'000LL;
-}
-
 } // namespace
 
 CanonicalFilePresenter::CanonicalFilePresenter(const std::filesystem::path &presentedItemURL, QObject *parent)
@@ -62,7 +49,7 @@ CanonicalFilePresenter::CanonicalFilePresenter(const std::filesystem::path &pres
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &CanonicalFilePresenter::fileEvent);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &CanonicalFilePresenter::directoryEvent);
     arm();
-    m_snapshot = snapshotOf(m_watchedFile);
+    m_snapshot = FileSnapshot::of(m_watchedFile);
 }
 
 void CanonicalFilePresenter::setPresentedItemURL(const std::filesystem::path &presentedItemURL)
@@ -72,7 +59,16 @@ void CanonicalFilePresenter::setPresentedItemURL(const std::filesystem::path &pr
     disarm();
     m_fileTouched = false;
     arm();
-    m_snapshot = snapshotOf(m_watchedFile);
+    m_snapshot = FileSnapshot::of(m_watchedFile);
+}
+
+void CanonicalFilePresenter::acknowledgeOwnWrite(const FileSnapshot &written)
+{
+    // The writer knows these contents, so a same-tick write cannot hide behind them.
+    m_snapshot = written;
+    m_snapshot.ambiguous = false;
+    m_fileTouched = false;
+    scheduleCheck();
 }
 
 void CanonicalFilePresenter::fileEvent(const QString &path)
@@ -105,11 +101,14 @@ void CanonicalFilePresenter::check()
     const bool touched = std::exchange(m_fileTouched, false);
     // Watches first, then the snapshot: a change after the snapshot then always raises another event.
     arm();
-    const Snapshot current = snapshotOf(m_watchedFile);
+    const FileSnapshot current = FileSnapshot::of(m_watchedFile);
     // An event on the file itself with nothing visibly different is a change of permissions (every read
     // of the deck sets them), unless a same-sized write in the same clock tick could hide behind it.
-    const bool report = !sameContents(current, m_snapshot) || (touched && current.exists && m_snapshot.ambiguous);
-    m_snapshot = current;
+    const bool same = current.sameContents(m_snapshot);
+    const bool report = !same || (touched && current.exists && m_snapshot.ambiguous);
+    // An unambiguous snapshot of the same contents stays: any write after it would have moved the time.
+    if (!same || m_snapshot.ambiguous)
+        m_snapshot = current;
     if (!report)
         return;
     const QPointer<CanonicalFilePresenter> alive(this);
@@ -167,32 +166,6 @@ void CanonicalFilePresenter::disarm()
         m_watcher.removePaths(watched);
     m_file = {};
     m_folder = {};
-}
-
-CanonicalFilePresenter::Snapshot CanonicalFilePresenter::snapshotOf(const std::filesystem::path &path)
-{
-    Snapshot snapshot;
-    struct stat status = {};
-    if (::stat(path.c_str(), &status) != 0)
-        return snapshot;
-    snapshot.exists = true;
-    snapshot.device = status.st_dev;
-    snapshot.inode = status.st_ino;
-    snapshot.size = status.st_size;
-    snapshot.modified = status.st_mtim;
-    timespec now = {};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    const long long distance = nanoseconds(now) - nanoseconds(status.st_mtim);
-    snapshot.ambiguous = (distance < 0 ? -distance : distance) < ambiguityWindow(status.st_mtim);
-    return snapshot;
-}
-
-bool CanonicalFilePresenter::sameContents(const Snapshot &a, const Snapshot &b)
-{
-    if (!a.exists || !b.exists)
-        return a.exists == b.exists;
-    return a.device == b.device && a.inode == b.inode && a.size == b.size
-        && nanoseconds(a.modified) == nanoseconds(b.modified);
 }
 
 } // namespace tallowin

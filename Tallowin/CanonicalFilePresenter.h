@@ -1,12 +1,12 @@
 #pragma once
 
+#include "Tallowin/FileSnapshot.h"
+
 #include <QFileSystemWatcher>
 #include <QObject>
 
-#include <ctime>
 #include <filesystem>
 #include <functional>
-#include <sys/types.h>
 
 namespace tallowin {
 
@@ -28,23 +28,14 @@ public:
     // Called after changed() for every reported change.
     void setOnChange(std::function<void()> onChange) { m_onChange = std::move(onChange); }
 
+    // The owner itself left the file as `written`, so that is no change; whatever differs from it now or
+    // later is reported. Notifications of one's own writes arrive late and would otherwise look foreign.
+    void acknowledgeOwnWrite(const FileSnapshot &written);
+
 signals:
     void changed();
 
 private:
-    // What the file looks like on disk; equal snapshots mean the same contents unless the modification
-    // time could not tell two writes apart.
-    struct Snapshot
-    {
-        bool exists = false;
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        timespec modified = {};
-        // The snapshot was taken so soon after the last modification that another write in the same
-        // clock tick would leave the same time behind.
-        bool ambiguous = false;
-    };
     // An entry being watched and the inode the watch was placed on.
     struct Watch
     {
@@ -60,8 +51,6 @@ private:
     void arm();
     void armEntry(Watch &watch, const std::filesystem::path &path);
     void disarm();
-    static Snapshot snapshotOf(const std::filesystem::path &path);
-    static bool sameContents(const Snapshot &a, const Snapshot &b);
 
     std::filesystem::path m_presentedItemURL;
     std::filesystem::path m_watchedFile;
@@ -69,7 +58,7 @@ private:
     QFileSystemWatcher m_watcher;
     Watch m_file;
     Watch m_folder;
-    Snapshot m_snapshot;
+    FileSnapshot m_snapshot;
     bool m_checkScheduled = false;
     bool m_fileTouched = false;
 };

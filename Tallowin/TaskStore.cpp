@@ -25,6 +25,8 @@ struct TaskStore::LoadResult
 {
     std::shared_ptr<const TallowinDocument> document;
     std::exception_ptr failure;
+    // Set when the load saved the deck itself.
+    std::optional<FileSnapshot> written;
 };
 
 TaskStore::TaskStore(
@@ -103,6 +105,19 @@ void TaskStore::installPresenters()
     });
 }
 
+std::optional<std::filesystem::path> TaskStore::watchedFile() const
+{
+    if (!m_filePresenter)
+        return std::nullopt;
+    return m_filePresenter->presentedItemURL();
+}
+
+void TaskStore::acknowledgeOwnWrite(const std::optional<FileSnapshot> &written)
+{
+    if (written && m_filePresenter)
+        m_filePresenter->acknowledgeOwnWrite(*written);
+}
+
 void TaskStore::onWorker(std::function<void()> job, std::function<void(TaskStore &, std::exception_ptr)> done)
 {
     const QPointer<TaskStore> self(this);
@@ -149,8 +164,12 @@ void TaskStore::runLoad()
     const TallowinInstant now = m_services.clock();
     auto result = std::make_shared<LoadResult>();
     onWorker(
-        [repository = m_repository, result, now] {
+        [repository = m_repository, result, now, watched = watchedFile()] {
+            const bool existed = watched && FileSnapshot::of(*watched).exists;
             TallowinDocument loaded = repository->prepareIfNeeded(seedDocument(now));
+            // A missing deck was just written with the seed.
+            if (watched && !existed)
+                result->written = FileSnapshot::of(*watched);
             TallowinDocument activated = TallowinReducer::apply(TallowinCommand::activateDueTasks(now), loaded, now);
             if (activated == loaded) {
                 result->document = std::make_shared<const TallowinDocument>(std::move(loaded));
@@ -162,6 +181,8 @@ void TaskStore::runLoad()
             loaded = {};
             result->document
                 = std::make_shared<const TallowinDocument>(repository->save(std::move(activated), loadedRevision));
+            if (watched)
+                result->written = FileSnapshot::of(*watched);
         },
         [result](TaskStore &store, std::exception_ptr failure) {
             result->failure = failure;
@@ -171,6 +192,7 @@ void TaskStore::runLoad()
 
 void TaskStore::finishLoad(std::shared_ptr<LoadResult> result)
 {
+    acknowledgeOwnWrite(result->written);
     if (result->failure) {
         setErrorMessage(failureText(result->failure));
     } else {

@@ -2,6 +2,7 @@
 
 #include "Tallowin/CanonicalFileAccess.h"
 #include "Tallowin/DeckHeaderPresentation.h"
+#include "Tallowin/FileSnapshot.h"
 #include "Tallowin/LocalDiscoveryRunner.h"
 #include "Tallowin/OpenFilter.h"
 #include "Tallowin/StorePanels.h"
@@ -218,6 +219,9 @@ private:
     void finishPileCarousel(const std::set<std::string> &taskIDs);
     void leaveReview(const std::string &taskID);
     void recordFilePath();
+    // The deck file the presenter watches, for the worker to look at after the store's own write.
+    std::optional<std::filesystem::path> watchedFile() const;
+    void acknowledgeOwnWrite(const std::optional<FileSnapshot> &written);
     // Runs job on the worker and then done on the main thread, unless the store is gone by then.
     void onWorker(std::function<void()> job, std::function<void(TaskStore &, std::exception_ptr)> done);
 

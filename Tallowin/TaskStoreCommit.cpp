@@ -63,10 +63,17 @@ bool TaskStore::commitChange(const Compute &compute, const Change &change)
 
     // The repository writes the deck exactly as published, revision and time included, so the copy it returns
     // is dropped on the worker and the published deck stays (with the copy prepared for the next action).
+    auto written = std::make_shared<std::optional<FileSnapshot>>();
     onWorker(
-        [repository = m_repository, published, expectedRevision] { repository->save(*published, expectedRevision); },
-        [undoCandidate = std::move(undoCandidate), change](
-            TaskStore &store, std::exception_ptr failure) { store.finishSave(failure, undoCandidate, change); });
+        [repository = m_repository, published, expectedRevision, written, watched = watchedFile()] {
+            repository->save(*published, expectedRevision);
+            if (watched)
+                *written = FileSnapshot::of(*watched);
+        },
+        [undoCandidate = std::move(undoCandidate), change, written](TaskStore &store, std::exception_ptr failure) {
+            store.acknowledgeOwnWrite(*written);
+            store.finishSave(failure, undoCandidate, change);
+        });
     // Behind the save on the worker, so the disk gets the change first.
     prepareSpare();
     return true;

@@ -68,6 +68,9 @@ void TallowinPrivateStorage::protectFile(const std::filesystem::path &file)
         throw TallowinFileError::failed("inspect", file, lastError());
     }
     checkStatus(file, status, EntryType::regularFile);
+    // Every read protects the deck; a needless chmod would still wake everyone watching the file.
+    if ((status.st_mode & 07777) == 0600)
+        return;
     if (::chmod(file.c_str(), 0600) != 0)
         throw TallowinFileError::writeNoPermission(file, lastError());
 }

@@ -209,6 +209,49 @@ private slots:
         QVERIFY(reported(spy, barrier, 1));
     }
 
+    void theOwnersAcknowledgedWriteIsNotReportedButWhatFollowsIs()
+    {
+        TemporaryFolder folder;
+        const auto deck = folder.path("Tallowin.md");
+        QVERIFY(initThroughCli(deck));
+        CanonicalFilePresenter presenter(deck);
+        QSignalSpy spy(&presenter, &CanonicalFilePresenter::changed);
+        FileEventBarrier barrier;
+
+        // The owner's save: its acknowledgement comes before its events are read, as when the save's
+        // completion overtakes them.
+        QVERIFY(addThroughCli(deck, "Own write"));
+        presenter.acknowledgeOwnWrite(FileSnapshot::of(deck));
+        QVERIFY(barrier.pass());
+        QCOMPARE(spy.count(), 0);
+        // Moments after that write, an event with nothing different is still no change: the owner knows
+        // these contents.
+        QCOMPARE(::chmod(deck.c_str(), 0600), 0);
+        QVERIFY(barrier.pass());
+        QCOMPARE(spy.count(), 0);
+
+        QVERIFY(addThroughCli(deck, "Foreign write"));
+        QVERIFY(reported(spy, barrier, 1));
+    }
+
+    void aWriteThatOvertookTheOwnersAcknowledgementIsReported()
+    {
+        TemporaryFolder folder;
+        const auto deck = folder.path("Tallowin.md");
+        QVERIFY(initThroughCli(deck));
+        CanonicalFilePresenter presenter(deck);
+        QSignalSpy spy(&presenter, &CanonicalFilePresenter::changed);
+        FileEventBarrier barrier;
+
+        QVERIFY(addThroughCli(deck, "Own write"));
+        const FileSnapshot own = FileSnapshot::of(deck);
+        QVERIFY(addThroughCli(deck, "Foreign write right after"));
+        // Long ago, so that the report cannot come from a same-tick doubt.
+        QVERIFY(setModified(deck, secondsAgo(3600, 123456789)));
+        presenter.acknowledgeOwnWrite(own);
+        QVERIFY(reported(spy, barrier, 1));
+    }
+
     void followsANewPresentedURL()
     {
         TemporaryFolder folder;

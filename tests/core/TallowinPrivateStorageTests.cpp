@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,12 +59,54 @@ TEST(TallowinPrivateStorageFile, MissingPathPassesAndCreatesNothing)
 TEST(TallowinPrivateStorageFile, OwnFileBecomesOwnerReadWriteOnly)
 {
     test::TemporaryFolder folder;
-    for (mode_t before : {0644, 0000, 0777}) {
+    for (mode_t before : {0644, 0000, 0777, 04600}) {
         folder.write("deck.md", "text");
         makeMode(folder.path("deck.md"), before);
         TallowinPrivateStorage::protectFile(folder.path("deck.md"));
         EXPECT_EQ(modeOf(folder.path("deck.md")), 0600) << std::oct << before;
     }
+}
+
+// Whether a change of the file's attributes was queued for a watcher since the watch began.
+class AttributeWatch
+{
+public:
+    explicit AttributeWatch(const fs::path &path)
+        : m_descriptor(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        if (m_descriptor < 0 || ::inotify_add_watch(m_descriptor, path.c_str(), IN_ATTRIB) < 0)
+            throw std::runtime_error("cannot watch " + path.string());
+    }
+    ~AttributeWatch() { ::close(m_descriptor); }
+    AttributeWatch(const AttributeWatch &) = delete;
+    AttributeWatch &operator=(const AttributeWatch &) = delete;
+
+    // Events are queued by the call that causes them, so reading right after is enough.
+    bool changed() const
+    {
+        alignas(inotify_event) char buffer[4096];
+        return ::read(m_descriptor, buffer, sizeof buffer) > 0;
+    }
+
+private:
+    int m_descriptor;
+};
+
+TEST(TallowinPrivateStorageFile, AlreadyPrivateFileIsNotTouched)
+{
+    // Every read protects the deck, and a needless chmod would wake every watcher of the file.
+    test::TemporaryFolder folder;
+    folder.write("deck.md", "text");
+    makeMode(folder.path("deck.md"), 0600);
+    AttributeWatch untouched(folder.path("deck.md"));
+    TallowinPrivateStorage::protectFile(folder.path("deck.md"));
+    EXPECT_FALSE(untouched.changed());
+
+    makeMode(folder.path("deck.md"), 0640);
+    AttributeWatch fixed(folder.path("deck.md"));
+    TallowinPrivateStorage::protectFile(folder.path("deck.md"));
+    EXPECT_TRUE(fixed.changed());
+    EXPECT_EQ(modeOf(folder.path("deck.md")), 0600);
 }
 
 TEST(TallowinPrivateStorageFile, RefusesLinksForeignFilesAndFolders)
