@@ -65,11 +65,35 @@ void appendEscape(std::string &output, unsigned char c)
 } // namespace
 
 JsonWriter::JsonWriter(std::string &output, JsonLayout layout, JsonSlashes slashes)
-    : m_output(output)
+    : m_output(&output)
     , m_layout(layout)
     , m_slashes(slashes)
 {
     m_levels.reserve(8);
+}
+
+JsonWriter JsonWriter::continuingArray(
+    std::string &output, JsonLayout layout, JsonSlashes slashes, std::size_t depth, std::size_t count)
+{
+    JsonWriter writer(output, layout, slashes);
+    // Only the depth and the innermost array's count shape what is written; the levels outside are never closed.
+    writer.m_levels.resize(depth + 1);
+    writer.m_levels.back().count = count;
+    return writer;
+}
+
+void JsonWriter::appendWritten(std::string_view values, std::size_t count)
+{
+    assert(!m_levels.empty() && !m_levels.back().isObject && !m_afterKey);
+    m_output->append(values);
+    m_levels.back().count += count;
+}
+
+void JsonWriter::continueAfter(std::size_t count, std::string &next)
+{
+    assert(!m_levels.empty() && !m_levels.back().isObject && !m_afterKey);
+    m_levels.back().count += count;
+    m_output = &next;
 }
 
 namespace {
@@ -122,8 +146,8 @@ void JsonWriter::appendQuoted(std::string &output, std::string_view text, JsonSl
 
 void JsonWriter::newlineAndIndent()
 {
-    m_output.push_back('\n');
-    m_output.append(m_levels.size() * 2, ' ');
+    m_output->push_back('\n');
+    m_output->append(m_levels.size() * 2, ' ');
 }
 
 void JsonWriter::beforeValue()
@@ -137,7 +161,7 @@ void JsonWriter::beforeValue()
     Level &level = m_levels.back();
     assert(!level.isObject && "a value inside an object needs a key");
     if (level.count++ > 0)
-        m_output.push_back(',');
+        m_output->push_back(',');
     if (m_layout == JsonLayout::pretty)
         newlineAndIndent();
 }
@@ -151,18 +175,18 @@ void JsonWriter::key(std::string_view name)
     level.lastKey = std::string(name);
 #endif
     if (level.count++ > 0)
-        m_output.push_back(',');
+        m_output->push_back(',');
     if (m_layout == JsonLayout::pretty)
         newlineAndIndent();
-    appendQuoted(m_output, name, m_slashes);
-    m_output += m_layout == JsonLayout::pretty ? ": " : ":";
+    appendQuoted(*m_output, name, m_slashes);
+    *m_output += m_layout == JsonLayout::pretty ? ": " : ":";
     m_afterKey = true;
 }
 
 void JsonWriter::beginObject()
 {
     beforeValue();
-    m_output.push_back('{');
+    m_output->push_back('{');
     m_levels.emplace_back().isObject = true;
 }
 
@@ -173,13 +197,13 @@ void JsonWriter::endObject()
     m_levels.pop_back();
     if (!empty && m_layout == JsonLayout::pretty)
         newlineAndIndent();
-    m_output.push_back('}');
+    m_output->push_back('}');
 }
 
 void JsonWriter::beginArray()
 {
     beforeValue();
-    m_output.push_back('[');
+    m_output->push_back('[');
     m_levels.emplace_back().isObject = false;
 }
 
@@ -190,13 +214,13 @@ void JsonWriter::endArray()
     m_levels.pop_back();
     if (!empty && m_layout == JsonLayout::pretty)
         newlineAndIndent();
-    m_output.push_back(']');
+    m_output->push_back(']');
 }
 
 void JsonWriter::string(std::string_view text)
 {
     beforeValue();
-    appendQuoted(m_output, text, m_slashes);
+    appendQuoted(*m_output, text, m_slashes);
 }
 
 void JsonWriter::integer(std::int64_t value)
@@ -204,7 +228,7 @@ void JsonWriter::integer(std::int64_t value)
     beforeValue();
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    m_output.append(buffer, result.ptr);
+    m_output->append(buffer, result.ptr);
 }
 
 void JsonWriter::number(double value)
@@ -214,13 +238,13 @@ void JsonWriter::number(double value)
     beforeValue();
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    m_output.append(buffer, result.ptr);
+    m_output->append(buffer, result.ptr);
 }
 
 void JsonWriter::boolean(bool value)
 {
     beforeValue();
-    m_output += value ? "true" : "false";
+    *m_output += value ? "true" : "false";
 }
 
 void JsonWriter::optionalMember(std::string_view name, const std::optional<std::string> &value)
@@ -241,7 +265,7 @@ void JsonWriter::stringsMember(std::string_view name, const std::vector<std::str
 void JsonWriter::null()
 {
     beforeValue();
-    m_output += "null";
+    *m_output += "null";
 }
 
 } // namespace tallowin

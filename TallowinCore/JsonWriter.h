@@ -26,6 +26,11 @@ class TALLOWIN_CORE_EXPORT JsonWriter
 {
 public:
     JsonWriter(std::string &output, JsonLayout layout, JsonSlashes slashes);
+    // A writer that goes on with an array at nesting depth `depth` (the outermost value is at depth 0) that
+    // already holds `count` values, as another writer left it. Lets long arrays be written in parts, each
+    // by its own writer into its own string, and joined with appendWritten.
+    static JsonWriter continuingArray(
+        std::string &output, JsonLayout layout, JsonSlashes slashes, std::size_t depth, std::size_t count);
 
     void beginObject();
     void endObject();
@@ -39,11 +44,21 @@ public:
     void number(double value);
     void boolean(bool value);
     void null();
+    // Values of the current array that a continuingArray writer wrote, taken as written here.
+    void appendWritten(std::string_view values, std::size_t count);
+    // As appendWritten, for values that stay in a string of their own: the text that follows them is written
+    // to `next`, and the whole is the strings one after another.
+    void continueAfter(std::size_t count, std::string &next);
 
     template<typename T> void member(std::string_view name, const T &value);
     // A member only when the value is present: absent optionals are left out, never written as null.
     void optionalMember(std::string_view name, const std::optional<std::string> &value);
     void stringsMember(std::string_view name, const std::vector<std::string> &values);
+
+    JsonLayout layout() const { return m_layout; }
+    JsonSlashes slashes() const { return m_slashes; }
+    // The nesting depth of the innermost open object or array; 0 for the outermost.
+    std::size_t depth() const { return m_levels.empty() ? 0 : m_levels.size() - 1; }
 
     // Appends text as a quoted JSON string.
     static void appendQuoted(std::string &output, std::string_view text, JsonSlashes slashes);
@@ -61,7 +76,7 @@ private:
     void beforeValue();
     void newlineAndIndent();
 
-    std::string &m_output;
+    std::string *m_output;
     JsonLayout m_layout;
     JsonSlashes m_slashes;
     std::vector<Level> m_levels;

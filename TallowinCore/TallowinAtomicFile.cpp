@@ -25,6 +25,19 @@ std::string TallowinAtomicFile::temporaryPrefix(const std::filesystem::path &pat
 void TallowinAtomicFile::write(
     const std::filesystem::path &path, std::string_view text, TallowinFileOperations &operations)
 {
+    writePieces(path, &text, 1, operations);
+}
+
+void TallowinAtomicFile::write(
+    const std::filesystem::path &path, const std::vector<std::string> &pieces, TallowinFileOperations &operations)
+{
+    std::vector<std::string_view> views(pieces.begin(), pieces.end());
+    writePieces(path, views.data(), views.size(), operations);
+}
+
+void TallowinAtomicFile::writePieces(const std::filesystem::path &path, const std::string_view *pieces,
+    std::size_t count, TallowinFileOperations &operations)
+{
     const std::filesystem::path folder = folderOf(path);
     std::filesystem::path temporary;
     int descriptor = -1;
@@ -43,7 +56,7 @@ void TallowinAtomicFile::write(
         operations.remove(temporary);
         return TallowinFileError::failed("write", path, error);
     };
-    if (const std::error_code error = operations.writeAll(descriptor, text.data(), text.size()))
+    if (const std::error_code error = operations.writeAll(descriptor, std::span(pieces, count)))
         throw abandon(error, true);
     if (const std::error_code error = operations.syncFile(descriptor))
         throw abandon(error, true);

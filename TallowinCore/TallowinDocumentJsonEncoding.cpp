@@ -2,6 +2,7 @@
 
 #include <simdjson.h>
 
+#include <future>
 #include <stdexcept>
 
 namespace tallowin {
@@ -150,7 +151,55 @@ void TallowinDocumentJson::write(JsonWriter &writer, const ScanReport &report)
     writer.endObject();
 }
 
+namespace {
+
+// Below this a second thread costs more than it saves.
+constexpr std::size_t cardsWorthASecondThread = 512;
+
+} // namespace
+
+// A large deck's cards are written in two halves at the same time, the second by its own writer into its own
+// string: encoding is most of every save. That string is appended, or becomes a piece of its own when the
+// document is being written in pieces.
+void TallowinDocumentJson::writeTasks(
+    JsonWriter &writer, const std::vector<TaskItem> &tasks, std::vector<std::string> *pieces)
+{
+    if (tasks.size() < cardsWorthASecondThread) {
+        for (const TaskItem &task : tasks)
+            write(writer, task);
+        return;
+    }
+    const std::size_t middle = tasks.size() / 2;
+    // Read before the first half moves the writer on.
+    const JsonLayout layout = writer.layout();
+    const JsonSlashes slashes = writer.slashes();
+    const std::size_t depth = writer.depth();
+    std::future<std::string> secondHalf = std::async(std::launch::async, [&tasks, middle, layout, slashes, depth] {
+        std::string output;
+        output.reserve(estimatedSize(tasks.begin() + std::ptrdiff_t(middle), tasks.end()));
+        JsonWriter continuing = JsonWriter::continuingArray(output, layout, slashes, depth, middle);
+        for (std::size_t index = middle; index < tasks.size(); ++index)
+            write(continuing, tasks[index]);
+        checkUTF8(output);
+        return output;
+    });
+    for (std::size_t index = 0; index < middle; ++index)
+        write(writer, tasks[index]);
+    if (pieces == nullptr) {
+        writer.appendWritten(secondHalf.get(), tasks.size() - middle);
+        return;
+    }
+    pieces->push_back(secondHalf.get());
+    pieces->emplace_back();
+    writer.continueAfter(tasks.size() - middle, pieces->back());
+}
+
 void TallowinDocumentJson::write(JsonWriter &writer, const TallowinDocument &document)
+{
+    write(writer, document, nullptr);
+}
+
+void TallowinDocumentJson::write(JsonWriter &writer, const TallowinDocument &document, std::vector<std::string> *pieces)
 {
     writer.beginObject();
     writer.stringsMember("dismissedCandidateKeys", document.dismissedCandidateKeys);
@@ -177,8 +226,7 @@ void TallowinDocumentJson::write(JsonWriter &writer, const TallowinDocument &doc
     writer.endArray();
     writer.key("tasks");
     writer.beginArray();
-    for (const TaskItem &task : document.tasks)
-        write(writer, task);
+    writeTasks(writer, document.tasks, pieces);
     writer.endArray();
     writer.member("title", document.title);
     writer.member("updatedAt", document.updatedAt);
@@ -186,17 +234,23 @@ void TallowinDocumentJson::write(JsonWriter &writer, const TallowinDocument &doc
     writer.endObject();
 }
 
-std::size_t TallowinDocumentJson::estimatedSize(const TallowinDocument &document)
+std::size_t TallowinDocumentJson::estimatedSize(
+    std::vector<TaskItem>::const_iterator begin, std::vector<TaskItem>::const_iterator end)
 {
-    std::size_t size = 1024;
-    for (const TaskItem &task : document.tasks) {
-        size += 700 + task.title.size() + task.context.size() + task.result.size() + task.instruction.size()
-            + task.person.size();
-        size += task.history.size() * 200 + task.sources.size() * 250;
-        for (const TaskHistoryEvent &event : task.history)
+    std::size_t size = 0;
+    for (auto task = begin; task != end; ++task) {
+        size += 700 + task->title.size() + task->context.size() + task->result.size() + task->instruction.size()
+            + task->person.size();
+        size += task->history.size() * 200 + task->sources.size() * 250;
+        for (const TaskHistoryEvent &event : task->history)
             size += event.note.size();
     }
-    return size + document.pendingCandidates.size() * 900;
+    return size;
+}
+
+std::size_t TallowinDocumentJson::estimatedSize(const TallowinDocument &document)
+{
+    return 1024 + estimatedSize(document.tasks.begin(), document.tasks.end()) + document.pendingCandidates.size() * 900;
 }
 
 void TallowinDocumentJson::append(
@@ -206,6 +260,21 @@ void TallowinDocumentJson::append(
     JsonWriter writer(output, layout, slashes);
     write(writer, document);
     checkUTF8(std::string_view(output).substr(start));
+}
+
+void TallowinDocumentJson::appendPieces(
+    std::vector<std::string> &pieces, const TallowinDocument &document, JsonLayout layout, JsonSlashes slashes)
+{
+    if (pieces.empty())
+        pieces.emplace_back();
+    const std::size_t first = pieces.size() - 1;
+    const std::size_t start = pieces.back().size();
+    JsonWriter writer(pieces.back(), layout, slashes);
+    write(writer, document, &pieces);
+    // The cards' own pieces were checked where they were written.
+    checkUTF8(std::string_view(pieces[first]).substr(start));
+    if (pieces.size() > first + 1)
+        checkUTF8(pieces.back());
 }
 
 std::string TallowinDocumentJson::encode(const TallowinDocument &document, JsonLayout layout, JsonSlashes slashes)

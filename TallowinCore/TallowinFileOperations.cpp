@@ -34,19 +34,23 @@ int TallowinFileOperations::createExclusive(const std::filesystem::path &path, s
     return descriptor;
 }
 
-std::error_code TallowinFileOperations::writeAll(int descriptor, const char *data, std::size_t size)
+std::error_code TallowinFileOperations::writeAll(int descriptor, std::span<const std::string_view> pieces)
 {
-    while (size > 0) {
-        const ssize_t written = ::write(descriptor, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return lastError();
+    for (const std::string_view piece : pieces) {
+        const char *data = piece.data();
+        std::size_t size = piece.size();
+        while (size > 0) {
+            const ssize_t written = ::write(descriptor, data, size);
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                return lastError();
+            }
+            if (written == 0)
+                return std::make_error_code(std::errc::io_error);
+            data += written;
+            size -= static_cast<std::size_t>(written);
         }
-        if (written == 0)
-            return std::make_error_code(std::errc::io_error);
-        data += written;
-        size -= static_cast<std::size_t>(written);
     }
     return {};
 }

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <span>
+#include <string_view>
 #include <system_error>
 
 namespace tallowin {
@@ -17,7 +19,8 @@ public:
 
     // Creates a new file with mode 0600 that did not exist before; returns its descriptor or -1.
     virtual int createExclusive(const std::filesystem::path &path, std::error_code &error);
-    virtual std::error_code writeAll(int descriptor, const char *data, std::size_t size);
+    // Writes the pieces one after another, all of each.
+    virtual std::error_code writeAll(int descriptor, std::span<const std::string_view> pieces);
     virtual std::error_code syncFile(int descriptor);
     virtual std::error_code close(int descriptor);
     virtual std::error_code rename(const std::filesystem::path &from, const std::filesystem::path &to);

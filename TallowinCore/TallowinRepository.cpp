@@ -101,9 +101,9 @@ TallowinDocument TallowinRepository::save(TallowinDocument document, std::int64_
     const WriterLock lock(lockURL());
     // The new deck is validated and encoded on a second thread while this one reads the file on disk:
     // the two do not depend on each other, and the save path is the one every change takes.
-    std::future<std::string> encoded = std::async(std::launch::async, [&document] {
+    std::future<std::vector<std::string>> encoded = std::async(std::launch::async, [&document] {
         document.validate();
-        return TaskMarkdownCodec::encode(document);
+        return TaskMarkdownCodec::encodePieces(document);
     });
     std::optional<TallowinDocument> onDisk;
     try {
@@ -134,13 +134,13 @@ TallowinDocument TallowinRepository::readCanonical()
 void TallowinRepository::writeCanonical(const TallowinDocument &document)
 {
     document.validate();
-    writeCanonicalText(TaskMarkdownCodec::encode(document));
+    writeCanonicalText(TaskMarkdownCodec::encodePieces(document));
 }
 
-void TallowinRepository::writeCanonicalText(const std::string &text)
+void TallowinRepository::writeCanonicalText(const std::vector<std::string> &pieces)
 {
     TallowinPrivateStorage::protectFile(m_fileURL);
-    writeAtomically(m_fileURL, text);
+    writeAtomically(m_fileURL, pieces);
     TallowinPrivateStorage::protectFile(m_fileURL);
 }
 
@@ -148,6 +148,12 @@ void TallowinRepository::writeAtomically(const std::filesystem::path &path, cons
 {
     removeLeftoverTemporaries(*m_fileOperations, path);
     TallowinAtomicFile::write(path, text, *m_fileOperations);
+}
+
+void TallowinRepository::writeAtomically(const std::filesystem::path &path, const std::vector<std::string> &pieces)
+{
+    removeLeftoverTemporaries(*m_fileOperations, path);
+    TallowinAtomicFile::write(path, pieces, *m_fileOperations);
 }
 
 } // namespace tallowin

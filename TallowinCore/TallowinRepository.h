@@ -68,10 +68,11 @@ private:
     // Validates, encodes and atomically replaces the canonical file. Callers hold m_mutex and the writer lock.
     void writeCanonical(const TallowinDocument &document);
     // Atomically replaces the canonical file with an encoded deck, owner-only. Callers hold both locks.
-    void writeCanonicalText(const std::string &text);
+    void writeCanonicalText(const std::vector<std::string> &pieces);
     // Atomically replaces path with text (temporary file in the same folder, fsync, rename, fsync of the folder).
     // Callers hold the writer lock, which also makes temporaries left by a writer that died safe to remove.
     void writeAtomically(const std::filesystem::path &path, const std::string &text);
+    void writeAtomically(const std::filesystem::path &path, const std::vector<std::string> &pieces);
 
     std::filesystem::path m_fileURL;
     Clock m_clock;

@@ -9,6 +9,7 @@
 #include <future>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace tallowin {
 
@@ -62,10 +63,10 @@ std::optional<TallowinDocument> TallowinRepository::update(
     // fails both reports its validation error, as when validating first.
     const TallowinDocument &stored = *next;
     std::future<void> validated = std::async(std::launch::async, [&stored] { stored.validate(); });
-    std::string text;
+    std::vector<std::string> text;
     std::exception_ptr encodingError;
     try {
-        text = TaskMarkdownCodec::encode(stored);
+        text = TaskMarkdownCodec::encodePieces(stored);
     } catch (...) {
         encodingError = std::current_exception();
     }

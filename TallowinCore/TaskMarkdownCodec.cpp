@@ -124,12 +124,9 @@ TallowinDocument migrated(TallowinDocument &&document, const TallowinValidationH
     return migratedAndValidated(std::move(document), &hints);
 }
 
-} // namespace
-
-std::string TaskMarkdownCodec::encode(const TallowinDocument &document)
+// Everything before the JSON: the readable summary and the begin marker.
+void appendSummary(std::string &output, const TallowinDocument &document)
 {
-    std::string output;
-    output.reserve(summarySize(document) + TallowinDocumentJson::estimatedSize(document));
     output += "# ";
     appendInline(output, document.title);
     output += "\n\nRevision: ";
@@ -153,14 +150,39 @@ std::string TaskMarkdownCodec::encode(const TallowinDocument &document)
     }
     appendSections(output, document.tasks);
     output += "\n\n## Machine data\n\n";
-    output += beginMarker;
+    output += TaskMarkdownCodec::beginMarker;
     output += '\n';
+}
+
+} // namespace
+
+std::string TaskMarkdownCodec::encode(const TallowinDocument &document)
+{
+    std::string output;
+    output.reserve(summarySize(document) + TallowinDocumentJson::estimatedSize(document));
+    appendSummary(output, document);
     const std::size_t jsonStart = output.size();
     TallowinDocumentJson::append(output, document, JsonLayout::pretty, JsonSlashes::plain);
     escapeMarkersInJson(output, jsonStart);
     output += '\n';
     output += endMarker;
     return output;
+}
+
+std::vector<std::string> TaskMarkdownCodec::encodePieces(const TallowinDocument &document)
+{
+    std::vector<std::string> pieces(1);
+    pieces.front().reserve(summarySize(document) + TallowinDocumentJson::estimatedSize(document));
+    appendSummary(pieces.front(), document);
+    const std::size_t jsonStart = pieces.front().size();
+    TallowinDocumentJson::appendPieces(pieces, document, JsonLayout::pretty, JsonSlashes::plain);
+    // Pieces end between two JSON values, never inside a text, so each is escaped on its own.
+    escapeMarkersInJson(pieces.front(), jsonStart);
+    for (std::size_t index = 1; index < pieces.size(); ++index)
+        escapeMarkersInJson(pieces[index], 0);
+    pieces.back() += '\n';
+    pieces.back() += endMarker;
+    return pieces;
 }
 
 TallowinDocument TaskMarkdownCodec::decode(std::string_view text)

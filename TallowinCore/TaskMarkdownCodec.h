@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tallowin {
 
@@ -17,6 +18,8 @@ struct TALLOWIN_CORE_EXPORT TaskMarkdownCodec
     static constexpr std::string_view endMarker = "<!-- TALLOWIN_DATA_END -->";
 
     static std::string encode(const TallowinDocument &document);
+    // The same text in pieces to be written one after another; a large deck's is never joined into one string.
+    static std::vector<std::string> encodePieces(const TallowinDocument &document);
     // Migrates and validates. Throws TaskMarkdownCodecError, JsonReadError or TallowinValidationError.
     static TallowinDocument decode(std::string_view text);
     // As decode(text), parsing in place when readableBytesAfterText bytes beyond the text may be read.

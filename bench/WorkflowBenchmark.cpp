@@ -77,6 +77,14 @@ void decode(benchmark::State &state)
         destroyUntimed(state, TaskMarkdownCodec::decode(shared.text, shared.text.capacity() - shared.text.size()));
 }
 
+// The one copy an operation on a kept document makes.
+void copy(benchmark::State &state)
+{
+    const Deck &shared = deck();
+    for (auto _ : state)
+        destroyUntimed(state, TallowinDocument(shared.document));
+}
+
 void reviewQueue(benchmark::State &state)
 {
     const Deck &shared = deck();
@@ -170,6 +178,7 @@ void applyAcceptCandidate(benchmark::State &state)
 } // namespace
 
 BENCHMARK(decode)->Unit(benchmark::kMillisecond);
+BENCHMARK(copy)->Unit(benchmark::kMillisecond);
 BENCHMARK(reviewQueue)->Unit(benchmark::kMillisecond);
 BENCHMARK(decidingComplete)->Unit(benchmark::kMillisecond);
 BENCHMARK(decidingCompleteInPlace)->Unit(benchmark::kMillisecond);

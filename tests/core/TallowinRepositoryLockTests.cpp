@@ -151,10 +151,10 @@ public:
     explicit ProbingFileOperations(std::function<void()> probe)
         : m_probe(std::move(probe))
     { }
-    std::error_code writeAll(int descriptor, const char *data, std::size_t size) override
+    std::error_code writeAll(int descriptor, std::span<const std::string_view> pieces) override
     {
         m_probe();
-        return TallowinFileOperations::writeAll(descriptor, data, size);
+        return TallowinFileOperations::writeAll(descriptor, pieces);
     }
 
 private:

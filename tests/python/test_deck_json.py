@@ -66,8 +66,34 @@ def main():
             handle.write(rendered)
         again = subprocess.run([cli, "--file", deck, "render"], check=True, capture_output=True).stdout.decode("utf-8")
         assert again == rendered
-    print("1 passed, 0 failed")
+
+
+def large_deck_is_written_as_a_standard_writer_would():
+    # Enough cards for the encoder to write them in parts; every part must join into the same layout.
+    tasks = []
+    for number in range(1, 1302):
+        task = dict(TASK, id=f"KB-{number:04d}", order=number, title=f"Card {number} “{number % 7}” / {'雪' * (number % 3)}")
+        task["history"] = [dict(event, id=f"h{number}-{index}") for index, event in enumerate(TASK["history"] * (number % 4))]
+        if number % 5 == 0:
+            task.pop("highlighted")
+            task["sources"] = []
+        tasks.append(task)
+    document = dict(DOCUMENT, tasks=tasks, runTaskIDs=[task["id"] for task in tasks[:40]])
+    with tempfile.TemporaryDirectory() as folder:
+        deck = os.path.join(folder, "Tallowin.md")
+        with open(deck, "w", encoding="utf-8") as handle:
+            handle.write(f"{BEGIN}\n{json.dumps(document)}\n{END}\n")
+        os.chmod(deck, 0o600)
+        rendered = subprocess.run([sys.argv[1], "--file", deck, "render"], check=True, capture_output=True).stdout.decode("utf-8")
+        block = block_of(rendered)
+        assert json.loads(block) == document, "the large deck reads back unchanged"
+        expected = json.dumps(document, indent=2, ensure_ascii=False, sort_keys=True)
+        if block != expected:
+            line = next(i for i, (a, b) in enumerate(zip(block.splitlines(), expected.splitlines())) if a != b)
+            raise AssertionError(f"layout differs from line {line + 1}: {block.splitlines()[line]!r}")
 
 
 if __name__ == "__main__":
     main()
+    large_deck_is_written_as_a_standard_writer_would()
+    print("2 passed, 0 failed")

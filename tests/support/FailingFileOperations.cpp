@@ -38,14 +38,35 @@ int FailingFileOperations::createExclusive(const std::filesystem::path &path, st
     return TallowinFileOperations::createExclusive(path, error);
 }
 
-std::error_code FailingFileOperations::writeAll(int descriptor, const char *data, std::size_t size)
+std::error_code FailingFileOperations::writeAll(int descriptor, std::span<const std::string_view> pieces)
 {
     if (const std::error_code error = next(Step::writeAll)) {
         // A device that fills up takes part of the data first.
-        TallowinFileOperations::writeAll(descriptor, data, size / 2);
+        const std::vector<std::string_view> half = firstBytesOf(pieces, totalSize(pieces) / 2);
+        TallowinFileOperations::writeAll(descriptor, half);
         return error;
     }
-    return TallowinFileOperations::writeAll(descriptor, data, size);
+    return TallowinFileOperations::writeAll(descriptor, pieces);
+}
+
+std::size_t totalSize(std::span<const std::string_view> pieces)
+{
+    std::size_t size = 0;
+    for (const std::string_view piece : pieces)
+        size += piece.size();
+    return size;
+}
+
+std::vector<std::string_view> firstBytesOf(std::span<const std::string_view> pieces, std::size_t bytes)
+{
+    std::vector<std::string_view> first;
+    for (const std::string_view piece : pieces) {
+        if (bytes == 0)
+            break;
+        first.push_back(piece.substr(0, bytes));
+        bytes -= first.back().size();
+    }
+    return first;
 }
 
 std::error_code FailingFileOperations::syncFile(int descriptor)

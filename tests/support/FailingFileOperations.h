@@ -26,7 +26,7 @@ public:
     int calls(Step step) const;
 
     int createExclusive(const std::filesystem::path &path, std::error_code &error) override;
-    std::error_code writeAll(int descriptor, const char *data, std::size_t size) override;
+    std::error_code writeAll(int descriptor, std::span<const std::string_view> pieces) override;
     std::error_code syncFile(int descriptor) override;
     std::error_code close(int descriptor) override;
     std::error_code rename(const std::filesystem::path &from, const std::filesystem::path &to) override;
@@ -43,5 +43,8 @@ private:
 };
 
 std::string_view stepName(FailingFileOperations::Step step);
+std::size_t totalSize(std::span<const std::string_view> pieces);
+// The first `bytes` bytes of pieces written one after another.
+std::vector<std::string_view> firstBytesOf(std::span<const std::string_view> pieces, std::size_t bytes);
 
 } // namespace tallowin::test

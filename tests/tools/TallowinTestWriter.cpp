@@ -11,6 +11,7 @@
 
 #include "TallowinCore/TallowinRepository.h"
 #include "TallowinCore/TallowinRepositoryError.h"
+#include "tests/support/FailingFileOperations.h"
 #include "tests/tools/WriterScenario.h"
 
 #include <cerrno>
@@ -160,14 +161,15 @@ public:
             ::raise(SIGKILL);
         return descriptor;
     }
-    std::error_code writeAll(int descriptor, const char *data, std::size_t size) override
+    std::error_code writeAll(int descriptor, std::span<const std::string_view> pieces) override
     {
         const bool dies = step();
         if (dies && m_phase == Phase::partial) {
-            TallowinFileOperations::writeAll(descriptor, data, size * static_cast<std::size_t>(m_cutPerMille) / 1000);
+            const std::size_t cut = test::totalSize(pieces) * static_cast<std::size_t>(m_cutPerMille) / 1000;
+            TallowinFileOperations::writeAll(descriptor, test::firstBytesOf(pieces, cut));
             ::raise(SIGKILL);
         }
-        return finish(dies, TallowinFileOperations::writeAll(descriptor, data, size));
+        return finish(dies, TallowinFileOperations::writeAll(descriptor, pieces));
     }
     std::error_code syncFile(int descriptor) override
     {
