@@ -3,8 +3,6 @@
 #include "TallowinCore/TallowinDocumentJson.h"
 #include "TallowinCore/TallowinMerge.h"
 
-#include <limits>
-#include <malloc.h>
 #include <optional>
 #include <ostream>
 
@@ -23,11 +21,6 @@ void createIfMissing(TallowinRepository &repository, const CliContext &context)
 
 int commit(const CliContext &context, const std::function<std::optional<DeckChange>(TallowinDocument &&)> &compute)
 {
-    // This process makes one change and ends. The allocator keeps what is freed, and serves blocks as large as a
-    // big deck's text from its own pool too, so the deck's records are built in the pages the file's text was
-    // read into rather than in fresh memory that the system hands over a page at a time.
-    ::mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    ::mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
     TallowinRepository repository = openRepository(context);
     createIfMissing(repository, context);
     std::string notice;
