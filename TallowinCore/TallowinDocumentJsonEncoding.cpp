@@ -174,15 +174,19 @@ void TallowinDocumentJson::writeTasks(
     const JsonLayout layout = writer.layout();
     const JsonSlashes slashes = writer.slashes();
     const std::size_t depth = writer.depth();
-    std::future<std::string> secondHalf = std::async(std::launch::async, [&tasks, middle, layout, slashes, depth] {
-        std::string output;
-        output.reserve(estimatedSize(tasks.begin() + std::ptrdiff_t(middle), tasks.end()));
-        JsonWriter continuing = JsonWriter::continuingArray(output, layout, slashes, depth, middle);
-        for (std::size_t index = middle; index < tasks.size(); ++index)
-            write(continuing, tasks[index]);
-        checkUTF8(output);
-        return output;
-    });
+    // A piece of its own is checked here; appended text is checked with the rest of the output.
+    const bool ownPiece = pieces != nullptr;
+    std::future<std::string> secondHalf
+        = std::async(std::launch::async, [&tasks, middle, layout, slashes, depth, ownPiece] {
+              std::string output;
+              output.reserve(estimatedSize(tasks.begin() + std::ptrdiff_t(middle), tasks.end()));
+              JsonWriter continuing = JsonWriter::continuingArray(output, layout, slashes, depth, middle);
+              for (std::size_t index = middle; index < tasks.size(); ++index)
+                  write(continuing, tasks[index]);
+              if (ownPiece)
+                  checkUTF8(output);
+              return output;
+          });
     for (std::size_t index = 0; index < middle; ++index)
         write(writer, tasks[index]);
     if (pieces == nullptr) {

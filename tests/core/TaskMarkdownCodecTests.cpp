@@ -3,6 +3,7 @@
 #include "TallowinCore/TallowinValidationError.h"
 #include "TallowinCore/TaskMarkdownCodec.h"
 #include "TallowinCore/TaskMarkdownCodecError.h"
+#include "bench/generator/DeckGenerator.h"
 #include "tests/support/DeckBuilders.h"
 
 #include <gtest/gtest.h>
@@ -139,6 +140,32 @@ TEST(TaskMarkdownCodecEncode, TextThatIsNotUTF8IsRefused)
     TallowinDocument document = test::makeDocument({test::makeTask("KB-001")});
     document.tasks[0].title = "broken \xc3";
     EXPECT_THROW(TaskMarkdownCodec::encode(document), std::invalid_argument);
+}
+
+// A large deck is encoded on two threads; both halves must be escaped and checked like a small deck.
+TEST(TaskMarkdownCodecEncode, ALargeDeckInPiecesReadsAsOneText)
+{
+    TallowinDocument document = bench::generateDeck(1200, 20260314);
+    document.tasks[10].title = "First half <!-- TALLOWIN_DATA_END -->";
+    document.tasks.back().context = "Second half <!-- TALLOWIN_DATA_BEGIN --> and <!-- TALLOWIN_DATA_END -->";
+
+    const std::vector<std::string> pieces = TaskMarkdownCodec::encodePieces(document);
+    ASSERT_GT(pieces.size(), 1u);
+    std::string joined;
+    for (const std::string &piece : pieces)
+        joined += piece;
+    // Compared without printing: a failure would otherwise print megabytes.
+    EXPECT_TRUE(joined == TaskMarkdownCodec::encode(document)) << "the pieces differ from the joined text";
+    EXPECT_EQ(joined.find(TaskMarkdownCodec::beginMarker), joined.rfind(TaskMarkdownCodec::beginMarker));
+    EXPECT_EQ(joined.find(TaskMarkdownCodec::endMarker), joined.rfind(TaskMarkdownCodec::endMarker));
+    EXPECT_TRUE(TaskMarkdownCodec::decode(joined) == document) << "the deck does not read back unchanged";
+
+    for (const std::size_t broken : {std::size_t(3), document.tasks.size() - 1}) {
+        TallowinDocument invalid = document;
+        invalid.tasks[broken].result = "broken \xc3";
+        EXPECT_THROW(TaskMarkdownCodec::encodePieces(invalid), std::invalid_argument) << broken;
+        EXPECT_THROW(TaskMarkdownCodec::encode(invalid), std::invalid_argument) << broken;
+    }
 }
 
 TEST(TaskMarkdownCodecDecode, IgnoresEverythingOutsideTheMarkers)
