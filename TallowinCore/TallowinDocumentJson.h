@@ -5,6 +5,7 @@
 #include "TallowinCore/TallowinDocument.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,10 +50,10 @@ struct TALLOWIN_CORE_EXPORT TallowinDocumentJson
     // As decode, also gathering what validation needs from each card while it is in cache.
     static TallowinDocument decode(
         std::string_view json, std::size_t readableBytesAfter, TallowinValidationHints &hints);
-    // As above, for json that lies within text, which the caller gives up: text is parsed in place when its spare
-    // capacity allows and freed as soon as it is parsed, before the records are built, so a large deck's text and
-    // its records are never held at once.
-    static TallowinDocument decode(std::string &&text, std::string_view json, TallowinValidationHints &hints);
+    // As above, calling releaseInput as soon as json is parsed, before the records are built, so that a large
+    // deck's text and its records are never held at once.
+    static TallowinDocument decode(std::string_view json, std::size_t readableBytesAfter,
+        TallowinValidationHints &hints, const std::function<void()> &releaseInput);
     // Frees the buffers this thread's parser keeps between decodes, sized for the largest deck it has read. For a
     // thread that decodes once; the next decode on it allocates them again.
     static void releaseParserMemory();

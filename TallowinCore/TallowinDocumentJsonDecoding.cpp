@@ -395,9 +395,9 @@ namespace {
 // allocating (and first touching) them anew costs more than the parse itself.
 thread_local simdjson::dom::parser parser;
 
-// Parses json and builds the document; consumed, when given, holds json and is freed once parsed.
+// Parses json and builds the document; releaseInput, when given, is called once json is parsed.
 TallowinDocument decodeDocument(std::string_view json, std::size_t readableBytesAfter, TallowinValidationHints *hints,
-    std::string *consumed = nullptr)
+    const std::function<void()> *releaseInput = nullptr)
 {
     element root;
     simdjson::error_code error;
@@ -407,8 +407,8 @@ TallowinDocument decodeDocument(std::string_view json, std::size_t readableBytes
         const simdjson::padded_string padded(json);
         error = parser.parse(padded).get(root);
     }
-    if (consumed != nullptr)
-        std::string().swap(*consumed);
+    if (releaseInput != nullptr)
+        (*releaseInput)();
     if (error)
         throw JsonReadError::malformed(malformedDetail(simdjson::error_message(error)));
     // Strings and the tape live in the parser, not in the input, so the input may already be gone.
@@ -428,11 +428,10 @@ TallowinDocument TallowinDocumentJson::decode(
     return decodeDocument(json, readableBytesAfter, &hints);
 }
 
-TallowinDocument TallowinDocumentJson::decode(std::string &&text, std::string_view json, TallowinValidationHints &hints)
+TallowinDocument TallowinDocumentJson::decode(std::string_view json, std::size_t readableBytesAfter,
+    TallowinValidationHints &hints, const std::function<void()> &releaseInput)
 {
-    const std::size_t readableBytesAfter
-        = static_cast<std::size_t>(text.data() + text.capacity() - (json.data() + json.size()));
-    return decodeDocument(json, readableBytesAfter, &hints, &text);
+    return decodeDocument(json, readableBytesAfter, &hints, &releaseInput);
 }
 
 void TallowinDocumentJson::releaseParserMemory()

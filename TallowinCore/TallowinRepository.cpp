@@ -1,7 +1,9 @@
 #include "TallowinCore/TallowinRepository.h"
 
 #include "TallowinCore/TallowinAtomicFile.h"
+#include "TallowinCore/TallowinDocumentJson.h"
 #include "TallowinCore/TallowinFileError.h"
+#include "TallowinCore/TallowinMappedFile.h"
 #include "TallowinCore/TallowinPrivateStorage.h"
 #include "TallowinCore/TallowinRepositoryError.h"
 #include "TallowinCore/TallowinRepositoryWriterLock.h"
@@ -128,6 +130,9 @@ TallowinDocument TallowinRepository::readCanonical()
 {
     checkFolderOf(m_fileURL);
     TallowinPrivateStorage::protectFile(m_fileURL);
+    if (m_mapsFileWhenReading)
+        return TaskMarkdownCodec::decodeConsuming(
+            TallowinMappedFile::map(m_fileURL, TallowinDocumentJson::paddingBytes()));
     return TaskMarkdownCodec::decodeConsuming(TallowinTextFile::read(m_fileURL));
 }
 

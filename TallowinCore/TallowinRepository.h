@@ -60,6 +60,11 @@ public:
     // Merges other deck files into the canonical one, reporting per file.
     TallowinImportReport importFiles(const std::vector<std::filesystem::path> &urls);
 
+    // Reads map the deck file instead of copying it. Only for a process that has called
+    // TallowinMappedFile::exitCleanlyOnTruncation(), since another program cutting the file short in place
+    // while it is read raises SIGBUS.
+    void mapFileWhenReading(bool maps) { m_mapsFileWhenReading = maps; }
+
 private:
     class WriterLock;
 
@@ -78,6 +83,7 @@ private:
     Clock m_clock;
     std::shared_ptr<TallowinFileOperations> m_fileOperations;
     std::mutex m_mutex;
+    bool m_mapsFileWhenReading = false;
 };
 
 } // namespace tallowin

@@ -1,6 +1,7 @@
 #include "TallowinCore/TaskMarkdownCodec.h"
 
 #include "TallowinCore/TallowinDocumentJson.h"
+#include "TallowinCore/TallowinMappedFile.h"
 #include "TallowinCore/TallowinValidationHints.h"
 #include "TallowinCore/TaskMarkdownCodecError.h"
 #include "TallowinCore/UnicodeText.h"
@@ -203,8 +204,24 @@ TallowinDocument TaskMarkdownCodec::decode(std::string_view text, std::size_t re
 TallowinDocument TaskMarkdownCodec::decodeConsuming(std::string &&text)
 {
     const std::string_view block = dataBlock(text);
+    const std::size_t readableBytesAfter
+        = static_cast<std::size_t>(text.data() + text.capacity() - (block.data() + block.size()));
     TallowinValidationHints hints;
-    TallowinDocument document = TallowinDocumentJson::decode(std::move(text), block, hints);
+    TallowinDocument document
+        = TallowinDocumentJson::decode(block, readableBytesAfter, hints, [&text] { std::string().swap(text); });
+    return migrated(std::move(document), hints);
+}
+
+TallowinDocument TaskMarkdownCodec::decodeConsuming(TallowinMappedFile &&file)
+{
+    const std::string_view text = file.text();
+    const std::string_view block = dataBlock(text);
+    const std::size_t readableBytesAfter
+        = static_cast<std::size_t>(text.data() + text.size() - (block.data() + block.size()))
+        + file.readableBytesAfter();
+    TallowinValidationHints hints;
+    TallowinDocument document
+        = TallowinDocumentJson::decode(block, readableBytesAfter, hints, [&file] { file.unmap(); });
     return migrated(std::move(document), hints);
 }
 

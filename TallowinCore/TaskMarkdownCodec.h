@@ -10,6 +10,8 @@
 
 namespace tallowin {
 
+class TallowinMappedFile;
+
 // The deck file: a readable summary, then the whole document as JSON between two marker lines.
 // Only the JSON half is ever read back.
 struct TALLOWIN_CORE_EXPORT TaskMarkdownCodec
@@ -27,6 +29,8 @@ struct TALLOWIN_CORE_EXPORT TaskMarkdownCodec
     // As decode(text), for text the caller no longer needs (as TallowinTextFile::read returns it, so it is parsed in
     // place): it is freed as soon as it is parsed, so a large deck's text and records are never held at once.
     static TallowinDocument decodeConsuming(std::string &&text);
+    // Likewise for a mapped deck file, which is unmapped as soon as it is parsed.
+    static TallowinDocument decodeConsuming(TallowinMappedFile &&file);
 };
 
 } // namespace tallowin

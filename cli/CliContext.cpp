@@ -1,9 +1,10 @@
 #include "cli/CliContext.h"
 
+#include "TallowinCore/TallowinDocumentJson.h"
 #include "TallowinCore/TallowinError.h"
 #include "TallowinCore/TallowinFileLocation.h"
+#include "TallowinCore/TallowinMappedFile.h"
 #include "TallowinCore/TallowinPrivateStorage.h"
-#include "TallowinCore/TallowinTextFile.h"
 #include "TallowinCore/TaskMarkdownCodec.h"
 
 namespace tallowin::cli {
@@ -29,8 +30,7 @@ TallowinInstant resolveNow(const std::optional<std::string> &nowOption)
 TallowinDocument loadDeck(const std::filesystem::path &deckPath)
 {
     TallowinPrivateStorage::protectFile(deckPath);
-    const std::string text = TallowinTextFile::read(deckPath);
-    return TaskMarkdownCodec::decode(text, TallowinTextFile::spareCapacity(text));
+    return TaskMarkdownCodec::decodeConsuming(TallowinMappedFile::map(deckPath, TallowinDocumentJson::paddingBytes()));
 }
 
 } // namespace tallowin::cli

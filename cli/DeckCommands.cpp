@@ -154,9 +154,9 @@ void registerDeckCommands(CommandTable &table)
         .add("ingest", "Add or update cards from a JSON array of task contracts",
             [arguments](const CliContext &context) {
                 const std::vector<TaskContract> contracts = readContracts(arguments->first);
-                TallowinRepository repository = openRepository(context);
-                repository.prepareIfNeeded(emptySeed(context));
-                repository.ingest(contracts);
+                const std::unique_ptr<TallowinRepository> repository = openRepository(context);
+                repository->prepareIfNeeded(emptySeed(context));
+                repository->ingest(contracts);
                 return 0;
             })
         ->add_option("FILE", arguments->first, "A file of contracts, or - for standard input")

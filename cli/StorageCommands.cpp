@@ -14,7 +14,7 @@ namespace tallowin::cli {
 
 int runInit(const CliContext &context)
 {
-    openRepository(context).prepareIfNeeded(emptySeed(context));
+    openRepository(context)->prepareIfNeeded(emptySeed(context));
     return runCheck(context);
 }
 
@@ -24,7 +24,7 @@ int runImport(const CliContext &context, const std::vector<std::string> &files)
     urls.reserve(files.size());
     for (const std::string &file : files)
         urls.push_back(std::filesystem::absolute(file));
-    const TallowinImportReport report = openRepository(context).importFiles(urls);
+    const TallowinImportReport report = openRepository(context)->importFiles(urls);
     context.out << report.summary() << '\n';
     for (const TallowinImportReport::Source &source : report.sources) {
         context.out << source.url.string() << ": " << rawValue(source.outcome);

@@ -21,8 +21,8 @@ void createIfMissing(TallowinRepository &repository, const CliContext &context)
 
 int commit(const CliContext &context, const std::function<std::optional<DeckChange>(TallowinDocument &&)> &compute)
 {
-    TallowinRepository repository = openRepository(context);
-    createIfMissing(repository, context);
+    const std::unique_ptr<TallowinRepository> repository = openRepository(context);
+    createIfMissing(*repository, context);
     std::string notice;
     const auto change = [&](TallowinDocument &&loaded) -> std::optional<TallowinDocument> {
         // This process reads the deck once: the parser's buffers would only raise the peak while the new deck
@@ -37,7 +37,7 @@ int commit(const CliContext &context, const std::function<std::optional<DeckChan
     // A command is all this process does. Handing a large deck back to the allocator one string at a time takes
     // about as long as writing it, so the stored deck is kept until the process ends and goes with the rest.
     static std::optional<TallowinDocument> *const stored = new std::optional<TallowinDocument>;
-    *stored = repository.update(change);
+    *stored = repository->update(change);
     if (*stored && !notice.empty())
         context.out << notice << '\n';
     return 0;
@@ -45,10 +45,13 @@ int commit(const CliContext &context, const std::function<std::optional<DeckChan
 
 } // namespace
 
-TallowinRepository openRepository(const CliContext &context)
+std::unique_ptr<TallowinRepository> openRepository(const CliContext &context)
 {
     const TallowinInstant now = context.now;
-    return TallowinRepository(context.deckPath, [now] { return now; });
+    auto repository = std::make_unique<TallowinRepository>(context.deckPath, [now] { return now; });
+    // main() has made a file cut short under a mapping end the process cleanly.
+    repository->mapFileWhenReading(true);
+    return repository;
 }
 
 TallowinDocument emptySeed(const CliContext &context)

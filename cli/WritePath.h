@@ -5,6 +5,7 @@
 #include "cli/CliContext.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace tallowin::cli {
@@ -15,8 +16,8 @@ struct DeckChange
     std::string notice;
 };
 
-// The deck file's repository, reading the command's fixed instant as its clock.
-TallowinRepository openRepository(const CliContext &context);
+// The deck file's repository, reading the command's fixed instant as its clock and mapping the deck to read it.
+std::unique_ptr<TallowinRepository> openRepository(const CliContext &context);
 
 // The empty deck a missing file is created from.
 TallowinDocument emptySeed(const CliContext &context);

@@ -1,6 +1,8 @@
 #include "cli/CliContext.h"
 #include "cli/CommandTable.h"
 
+#include "TallowinCore/TallowinMappedFile.h"
+
 #include <CLI/CLI.hpp>
 
 #include <exception>
@@ -20,6 +22,8 @@ constexpr int failure = 1;
 
 int main(int argc, char **argv)
 {
+    // The deck is mapped rather than copied when read; see TallowinMappedFile.
+    TallowinMappedFile::exitCleanlyOnTruncation();
     CLI::App app {"Review your Tallowin deck from a terminal.", "tallowin-cli"};
     app.set_version_flag("--version", std::string(TALLOWIN_VERSION));
     app.require_subcommand(1);
