@@ -43,9 +43,11 @@ public:
         }
     }
 
-    bool contains(std::string_view text) const
+    bool contains(std::string_view text) const { return contains(text, hashOf(text)); }
+
+    // As contains(text), with hash = hashOf(text) computed beforehand.
+    bool contains(std::string_view text, std::uint64_t hash) const
     {
-        const std::uint64_t hash = hashOf(text);
         const std::uint64_t tag = hash & 0xFFFFFFFF00000000ull;
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t index = hash & mask;; index = (index + 1) & mask) {

@@ -138,21 +138,30 @@ inline array readArray(element value, std::string_view key)
     return result;
 }
 
+// Runs read on the elements from begin to end, appending to into; errors inside name the element's index
+// in the whole array, the first of these being firstIndex.
+template<typename T, typename Read>
+void readItems(array::iterator begin, array::iterator end, std::size_t firstIndex, std::string_view key, Read read,
+    std::vector<T> &into)
+{
+    std::size_t index = firstIndex;
+    for (array::iterator item = begin; item != end; ++item) {
+        try {
+            into.push_back(read(*item));
+        } catch (const JsonReadError &error) {
+            throw error.nestedIn(std::string(key) + "[" + std::to_string(index) + "]");
+        }
+        ++index;
+    }
+}
+
 // Runs read on each element; errors inside name the element's index.
 template<typename T, typename Read> std::vector<T> readList(element value, std::string_view key, Read read)
 {
     const array items = readArray(value, key);
     std::vector<T> result;
     result.reserve(items.size());
-    std::size_t index = 0;
-    for (element item : items) {
-        try {
-            result.push_back(read(item));
-        } catch (const JsonReadError &error) {
-            throw error.nestedIn(std::string(key) + "[" + std::to_string(index) + "]");
-        }
-        ++index;
-    }
+    readItems(items.begin(), items.end(), 0, key, read, result);
     return result;
 }
 

@@ -1,5 +1,6 @@
 #include "TallowinCore/TallowinDocument.h"
 
+#include "TallowinCore/HelperThread.h"
 #include "TallowinCore/RandomIdentifier.h"
 #include "TallowinCore/TallowinClock.h"
 #include "TallowinCore/TallowinValidationError.h"
@@ -33,7 +34,60 @@ std::optional<std::int64_t> wholeInteger(std::string_view text)
     return value;
 }
 
+std::vector<TaskItem> copiedCards(const std::vector<TaskItem> &tasks)
+{
+    if (tasks.size() < TallowinDocument::cardsWorthASecondThread)
+        return tasks;
+    std::vector<TaskItem> copy(tasks.size());
+    const auto middle = static_cast<std::ptrdiff_t>(tasks.size() / 2);
+    HelperThread::runBoth([&] { std::copy(tasks.begin(), tasks.begin() + middle, copy.begin()); },
+        [&] { std::copy(tasks.begin() + middle, tasks.end(), copy.begin() + middle); });
+    return copy;
+}
+
+// Every field is copied by hand below; one added to the document has to be added there too.
+struct EveryDocumentField
+{
+    std::int64_t version;
+    std::int64_t revision;
+    std::string title;
+    std::string updatedAt;
+    std::vector<TaskItem> tasks;
+    std::optional<std::string> runID;
+    std::optional<std::vector<std::string>> runTaskIDs;
+    std::optional<std::vector<std::string>> runProcessedIDs;
+    std::optional<ScanReport> lastSlackScan;
+    std::vector<ScanReport> scanHistory;
+    std::optional<std::string> lastCompleteSlackScanAt;
+    std::vector<TaskCandidate> pendingCandidates;
+    std::vector<std::string> dismissedCandidateKeys;
+};
+static_assert(sizeof(EveryDocumentField) == sizeof(TallowinDocument), "copy the new field in the copy constructor");
+
 } // namespace
+
+TallowinDocument::TallowinDocument(const TallowinDocument &other)
+    : version(other.version)
+    , revision(other.revision)
+    , title(other.title)
+    , updatedAt(other.updatedAt)
+    , tasks(copiedCards(other.tasks))
+    , runID(other.runID)
+    , runTaskIDs(other.runTaskIDs)
+    , runProcessedIDs(other.runProcessedIDs)
+    , lastSlackScan(other.lastSlackScan)
+    , scanHistory(other.scanHistory)
+    , lastCompleteSlackScanAt(other.lastCompleteSlackScanAt)
+    , pendingCandidates(other.pendingCandidates)
+    , dismissedCandidateKeys(other.dismissedCandidateKeys)
+{ }
+
+TallowinDocument &TallowinDocument::operator=(const TallowinDocument &other)
+{
+    if (this != &other)
+        *this = TallowinDocument(other);
+    return *this;
+}
 
 std::string TallowinDocument::newTaskID()
 {

@@ -16,6 +16,9 @@ namespace tallowin {
 struct TALLOWIN_CORE_EXPORT TallowinDocument
 {
     static constexpr std::int64_t currentVersion = 2;
+    // From this many cards up, the passes over every card (encoding, decoding, validation) split the cards
+    // between two threads; below it a second thread costs more than it saves.
+    static constexpr std::size_t cardsWorthASecondThread = 512;
 
     std::int64_t version = currentVersion;
     std::int64_t revision = 0;
@@ -30,6 +33,15 @@ struct TALLOWIN_CORE_EXPORT TallowinDocument
     std::optional<std::string> lastCompleteSlackScanAt;
     std::vector<TaskCandidate> pendingCandidates;
     std::vector<std::string> dismissedCandidateKeys;
+
+    TallowinDocument() = default;
+    // A large deck's cards are copied on two threads at once: the copy is most of what an operation on a
+    // document its caller keeps costs.
+    TallowinDocument(const TallowinDocument &other);
+    TallowinDocument &operator=(const TallowinDocument &other);
+    TallowinDocument(TallowinDocument &&other) noexcept = default;
+    TallowinDocument &operator=(TallowinDocument &&other) noexcept = default;
+    ~TallowinDocument() = default;
 
     // "KB-" and a random lower-case UUID; never collides with the numbered form.
     static std::string newTaskID();

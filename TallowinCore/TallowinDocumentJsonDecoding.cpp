@@ -1,3 +1,4 @@
+#include "TallowinCore/HelperThread.h"
 #include "TallowinCore/JsonReadError.h"
 #include "TallowinCore/JsonReading.h"
 #include "TallowinCore/TallowinDocumentJson.h"
@@ -7,12 +8,14 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 
 namespace tallowin {
 
 namespace {
 
 using namespace jsonreading;
+using simdjson::dom::array;
 using simdjson::dom::element;
 using simdjson::dom::object;
 
@@ -300,6 +303,54 @@ ScanReport readReport(element value)
     return report;
 }
 
+// Reads the cards from begin to end into tasks, noting each in hints, when given, while it is in cache.
+void readTaskRange(array::iterator begin, array::iterator end, std::size_t firstIndex, std::string_view key,
+    std::vector<TaskItem> &tasks, TallowinValidationHints *hints)
+{
+    readItems(
+        begin, end, firstIndex, key,
+        [hints](element item) {
+            TaskItem task = readTask(item);
+            if (hints != nullptr)
+                hints->add(task);
+            return task;
+        },
+        tasks);
+}
+
+// Building the cards is most of a decode, so a large deck's second half is built on the helper thread from the
+// same parsed tree, which both only read. Of two failures the first half's is reported: it comes first.
+std::vector<TaskItem> readTasks(element value, std::string_view key, TallowinValidationHints *hints)
+{
+    const array items = readArray(value, key);
+    const std::size_t count = items.size();
+    std::vector<TaskItem> tasks;
+    tasks.reserve(count);
+    if (count < TallowinDocument::cardsWorthASecondThread) {
+        readTaskRange(items.begin(), items.end(), 0, key, tasks, hints);
+        return tasks;
+    }
+    const std::size_t middle = count / 2;
+    array::iterator second = items.begin();
+    for (std::size_t index = 0; index < middle; ++index)
+        ++second;
+    std::vector<TaskItem> secondTasks;
+    TallowinValidationHints secondHints;
+    HelperThread::runBoth([&] { readTaskRange(items.begin(), second, 0, key, tasks, hints); },
+        [&] {
+            secondTasks.reserve(count - middle);
+            readTaskRange(second, items.end(), middle, key, secondTasks, hints != nullptr ? &secondHints : nullptr);
+        });
+    tasks.insert(tasks.end(), std::make_move_iterator(secondTasks.begin()), std::make_move_iterator(secondTasks.end()));
+    if (hints != nullptr) {
+        hints->eventHashes.insert(
+            hints->eventHashes.end(), secondHints.eventHashes.begin(), secondHints.eventHashes.end());
+        hints->timestampsValid.insert(
+            hints->timestampsValid.end(), secondHints.timestampsValid.begin(), secondHints.timestampsValid.end());
+    }
+    return tasks;
+}
+
 constexpr KeyTable<13> documentKeys(
     {"dismissedCandidateKeys", "lastCompleteSlackScanAt", "lastSlackScan", "pendingCandidates", "revision", "runID",
         "runProcessedIDs", "runTaskIDs", "scanHistory", "tasks", "title", "updatedAt", "version"});
@@ -355,12 +406,7 @@ TallowinDocument readDocument(element root, TallowinValidationHints *hints)
                 = isNull ? std::vector<ScanReport> {} : readList<ScanReport>(field.value, field.key, readReport);
             break;
         case 9:
-            document.tasks = readList<TaskItem>(field.value, field.key, [hints](element item) {
-                TaskItem task = readTask(item);
-                if (hints != nullptr)
-                    hints->add(task);
-                return task;
-            });
+            document.tasks = readTasks(field.value, field.key, hints);
             if (hints != nullptr && !hints->describes(document.tasks))
                 *hints = {}; // a second "tasks" key: let validation read the cards itself
             break;

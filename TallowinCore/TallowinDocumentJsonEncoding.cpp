@@ -1,8 +1,9 @@
 #include "TallowinCore/TallowinDocumentJson.h"
 
+#include "TallowinCore/HelperThread.h"
+
 #include <simdjson.h>
 
-#include <future>
 #include <stdexcept>
 
 namespace tallowin {
@@ -151,20 +152,13 @@ void TallowinDocumentJson::write(JsonWriter &writer, const ScanReport &report)
     writer.endObject();
 }
 
-namespace {
-
-// Below this a second thread costs more than it saves.
-constexpr std::size_t cardsWorthASecondThread = 512;
-
-} // namespace
-
-// A large deck's cards are written in two halves at the same time, the second by its own writer into its own
-// string: encoding is most of every save. That string is appended, or becomes a piece of its own when the
-// document is being written in pieces.
+// A large deck's cards are written in two halves at the same time, the second on the helper thread by its own
+// writer into its own string: encoding is most of every save. That string is appended, or becomes a piece of its own
+// when the document is being written in pieces.
 void TallowinDocumentJson::writeTasks(
     JsonWriter &writer, const std::vector<TaskItem> &tasks, std::vector<std::string> *pieces)
 {
-    if (tasks.size() < cardsWorthASecondThread) {
+    if (tasks.size() < TallowinDocument::cardsWorthASecondThread) {
         for (const TaskItem &task : tasks)
             write(writer, task);
         return;
@@ -176,24 +170,25 @@ void TallowinDocumentJson::writeTasks(
     const std::size_t depth = writer.depth();
     // A piece of its own is checked here; appended text is checked with the rest of the output.
     const bool ownPiece = pieces != nullptr;
-    std::future<std::string> secondHalf
-        = std::async(std::launch::async, [&tasks, middle, layout, slashes, depth, ownPiece] {
-              std::string output;
-              output.reserve(estimatedSize(tasks.begin() + std::ptrdiff_t(middle), tasks.end()));
-              JsonWriter continuing = JsonWriter::continuingArray(output, layout, slashes, depth, middle);
-              for (std::size_t index = middle; index < tasks.size(); ++index)
-                  write(continuing, tasks[index]);
-              if (ownPiece)
-                  checkUTF8(output);
-              return output;
-          });
-    for (std::size_t index = 0; index < middle; ++index)
-        write(writer, tasks[index]);
+    std::string secondHalf;
+    HelperThread::runBoth(
+        [&] {
+            for (std::size_t index = 0; index < middle; ++index)
+                write(writer, tasks[index]);
+        },
+        [&] {
+            secondHalf.reserve(estimatedSize(tasks.begin() + std::ptrdiff_t(middle), tasks.end()));
+            JsonWriter continuing = JsonWriter::continuingArray(secondHalf, layout, slashes, depth, middle);
+            for (std::size_t index = middle; index < tasks.size(); ++index)
+                write(continuing, tasks[index]);
+            if (ownPiece)
+                checkUTF8(secondHalf);
+        });
     if (pieces == nullptr) {
-        writer.appendWritten(secondHalf.get(), tasks.size() - middle);
+        writer.appendWritten(secondHalf, tasks.size() - middle);
         return;
     }
-    pieces->push_back(secondHalf.get());
+    pieces->push_back(std::move(secondHalf));
     pieces->emplace_back();
     writer.continueAfter(tasks.size() - middle, pieces->back());
 }

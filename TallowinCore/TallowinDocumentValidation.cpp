@@ -1,6 +1,7 @@
 #include "TallowinCore/TallowinDocument.h"
 
 #include "TallowinCore/FlatStringSet.h"
+#include "TallowinCore/HelperThread.h"
 #include "TallowinCore/SourceIdentity.h"
 #include "TallowinCore/TallowinClock.h"
 #include "TallowinCore/TallowinValidationError.h"
@@ -40,11 +41,11 @@ bool hasMergeLinks(const TaskItem &task)
     return task.state == TaskState::merged || task.mergedInto || task.mergedTaskIDs;
 }
 
-std::size_t eventCount(const std::vector<TaskItem> &tasks)
+std::size_t eventCount(const std::vector<TaskItem> &tasks, std::size_t begin, std::size_t end)
 {
     std::size_t count = 0;
-    for (const TaskItem &task : tasks)
-        count += task.history.size();
+    for (std::size_t index = begin; index < end; ++index)
+        count += tasks[index].history.size();
     return count;
 }
 
@@ -72,47 +73,71 @@ void prefetchStrings(const TaskItem &task)
     }
 }
 
-// One pass over the cards applying the rules in their order, so each card's scattered strings are read once.
-// Also notes the cards with merge links, the only ones the last rule has to look at again.
-void validateCards(const std::vector<TaskItem> &tasks, FlatStringSet &taskIDs, std::vector<std::size_t> &linked)
+// What checking a stretch of cards gathers for the rules that look across cards.
+struct CardFacts
 {
-    FlatStringSet historyIDs(eventCount(tasks));
-    for (std::size_t index = 0; index < tasks.size(); ++index) {
-        if (index + 2 < tasks.size())
+    CardFacts(std::size_t cards, std::size_t events)
+        : taskIDs(cards)
+        , historyIDs(events)
+    { }
+
+    FlatStringSet taskIDs;
+    FlatStringSet historyIDs;
+    std::vector<std::size_t> linked; // the cards with merge links, the only ones the last rule looks at again
+    // The IDs' hashes in card order, kept when the stretch's IDs are looked up in another stretch's sets.
+    std::vector<std::uint64_t> taskHashes;
+    std::vector<std::uint64_t> eventHashes;
+};
+
+// One pass over the cards from begin to end applying the rules in their order, so each card's scattered strings
+// are read once.
+void checkCards(
+    const std::vector<TaskItem> &tasks, std::size_t begin, std::size_t end, CardFacts &facts, bool keepHashes)
+{
+    for (std::size_t index = begin; index < end; ++index) {
+        if (index + 2 < end)
             prefetchEvents(tasks[index + 2]);
-        if (index + 1 < tasks.size())
+        if (index + 1 < end)
             prefetchStrings(tasks[index + 1]);
         const TaskItem &task = tasks[index];
-        if (!taskIDs.insert(task.id))
+        const std::uint64_t taskHash = FlatStringSet::hashOf(task.id);
+        if (!facts.taskIDs.insert(task.id, taskHash))
             throw TallowinValidationError::duplicateTaskID(task.id);
+        if (keepHashes)
+            facts.taskHashes.push_back(taskHash);
         requireTimestamp(task.createdAt);
         requireTimestamp(task.updatedAt);
         if (task.state == TaskState::delayed && !(task.resumeAt && TallowinClock::isTimestamp(*task.resumeAt)))
             throw TallowinValidationError::invalidDelayedTask(task.id);
         for (const TaskHistoryEvent &event : task.history) {
-            if (!historyIDs.insert(event.id))
+            const std::uint64_t eventHash = FlatStringSet::hashOf(event.id);
+            if (!facts.historyIDs.insert(event.id, eventHash))
                 throw TallowinValidationError::duplicateHistoryID(event.id);
+            if (keepHashes)
+                facts.eventHashes.push_back(eventHash);
             requireTimestamp(event.at);
         }
         if (hasMergeLinks(task))
-            linked.push_back(index);
+            facts.linked.push_back(index);
     }
 }
 
-// As above, with what the decoder learnt from each card while it was in cache (history ID hashes, whether
-// every timestamp reads), so only a card with a bad timestamp has its strings read again to find which.
-void validateCards(const std::vector<TaskItem> &tasks, FlatStringSet &taskIDs, std::vector<std::size_t> &linked,
-    const TallowinValidationHints &hints)
+// As above, with what the decoder learnt from each card while it was in cache (history ID hashes from
+// firstEvent on, whether every timestamp reads), so only a card with a bad timestamp has its strings read again
+// to find which. The history hashes need not be kept: the hints hold them.
+void checkCards(const std::vector<TaskItem> &tasks, std::size_t begin, std::size_t end, CardFacts &facts,
+    bool keepHashes, const TallowinValidationHints &hints, std::size_t firstEvent)
 {
     const std::vector<std::uint64_t> &eventHashes = hints.eventHashes;
     const std::vector<bool> &timestampsValid = hints.timestampsValid;
-
-    FlatStringSet historyIDs(eventHashes.size());
-    std::size_t eventIndex = 0;
-    for (std::size_t index = 0; index < tasks.size(); ++index) {
+    std::size_t eventIndex = firstEvent;
+    for (std::size_t index = begin; index < end; ++index) {
         const TaskItem &task = tasks[index];
-        if (!taskIDs.insert(task.id))
+        const std::uint64_t taskHash = FlatStringSet::hashOf(task.id);
+        if (!facts.taskIDs.insert(task.id, taskHash))
             throw TallowinValidationError::duplicateTaskID(task.id);
+        if (keepHashes)
+            facts.taskHashes.push_back(taskHash);
         const bool valid = timestampsValid[index];
         if (!valid) {
             requireTimestamp(task.createdAt);
@@ -121,15 +146,33 @@ void validateCards(const std::vector<TaskItem> &tasks, FlatStringSet &taskIDs, s
                 throw TallowinValidationError::invalidDelayedTask(task.id);
         }
         for (const TaskHistoryEvent &event : task.history) {
-            if (!historyIDs.insert(event.id, eventHashes[eventIndex++]))
+            if (!facts.historyIDs.insert(event.id, eventHashes[eventIndex++]))
                 throw TallowinValidationError::duplicateHistoryID(event.id);
             if (!valid)
                 requireTimestamp(event.at);
         }
         if (hasMergeLinks(task))
-            linked.push_back(index);
+            facts.linked.push_back(index);
     }
 }
+
+void checkCards(const std::vector<TaskItem> &tasks, std::size_t begin, std::size_t end, CardFacts &facts,
+    bool keepHashes, const TallowinValidationHints *hints, std::size_t firstEvent)
+{
+    if (hints != nullptr)
+        checkCards(tasks, begin, end, facts, keepHashes, *hints, firstEvent);
+    else
+        checkCards(tasks, begin, end, facts, keepHashes);
+}
+
+// The card IDs of the whole deck, gathered in one set or in two halves.
+struct CardIDs
+{
+    const FlatStringSet &first;
+    const FlatStringSet *second = nullptr;
+
+    bool contains(std::string_view id) const { return first.contains(id) || (second && second->contains(id)); }
+};
 
 void validateCandidates(const std::vector<TaskCandidate> &candidates)
 {
@@ -150,7 +193,7 @@ void validateCandidates(const std::vector<TaskCandidate> &candidates)
     }
 }
 
-void validateRun(const TallowinDocument &document, const FlatStringSet &taskIDs)
+void validateRun(const TallowinDocument &document, const CardIDs &taskIDs)
 {
     if (!document.runTaskIDs)
         return;
@@ -172,7 +215,7 @@ void validateRun(const TallowinDocument &document, const FlatStringSet &taskIDs)
 }
 
 void validateMergeLinks(
-    const std::vector<TaskItem> &tasks, const std::vector<std::size_t> &linked, const FlatStringSet &taskIDs)
+    const std::vector<TaskItem> &tasks, const std::vector<std::size_t> &linked, const CardIDs &taskIDs)
 {
     for (const std::size_t index : linked) {
         const TaskItem &task = tasks[index];
@@ -213,19 +256,80 @@ void TallowinDocument::validate() const
     validateDocument(*this, nullptr);
 }
 
-void validateDocument(const TallowinDocument &document, const TallowinValidationHints *hints)
+namespace {
+
+// The rules after the cards' own, in their order.
+void validateAfterCards(
+    const TallowinDocument &document, const CardIDs &taskIDs, const std::vector<std::size_t> &linked)
 {
-    const std::vector<TaskItem> &tasks = document.tasks;
-    FlatStringSet taskIDs(tasks.size());
-    std::vector<std::size_t> linked;
-    if (hints != nullptr && hints->describes(tasks))
-        validateCards(tasks, taskIDs, linked, *hints);
-    else
-        validateCards(tasks, taskIDs, linked);
     validateCandidates(document.pendingCandidates);
     requireTimestamp(document.updatedAt);
     validateRun(document, taskIDs);
-    validateMergeLinks(tasks, linked, taskIDs);
+    validateMergeLinks(document.tasks, linked, taskIDs);
+}
+
+// A large deck's cards are checked in two halves at once, each with sets of its own; then the second half's IDs
+// are looked up in the first's by the hashes already made, which reads none of their strings. A deck with any
+// fault among its cards returns false without reporting it: the caller checks it again in order, so the fault
+// reported is the first, as ever.
+bool cardsPassInHalves(const TallowinDocument &document, const TallowinValidationHints *hints)
+{
+    const std::vector<TaskItem> &tasks = document.tasks;
+    const std::size_t middle = tasks.size() / 2;
+    const std::size_t firstEvents = eventCount(tasks, 0, middle);
+    const std::size_t secondEvents
+        = hints != nullptr ? hints->eventHashes.size() - firstEvents : eventCount(tasks, middle, tasks.size());
+    CardFacts first(middle, firstEvents);
+    CardFacts second(tasks.size() - middle, secondEvents);
+    bool firstPassed = true;
+    bool secondPassed = true;
+    HelperThread::runBoth(
+        [&] {
+            try {
+                checkCards(tasks, 0, middle, first, false, hints, 0);
+            } catch (const TallowinValidationError &) {
+                firstPassed = false;
+            }
+        },
+        [&] {
+            try {
+                checkCards(tasks, middle, tasks.size(), second, true, hints, firstEvents);
+            } catch (const TallowinValidationError &) {
+                secondPassed = false;
+            }
+        });
+    if (!firstPassed || !secondPassed)
+        return false;
+
+    const std::uint64_t *eventHashes
+        = hints != nullptr ? hints->eventHashes.data() + firstEvents : second.eventHashes.data();
+    for (std::size_t index = middle; index < tasks.size(); ++index) {
+        const TaskItem &task = tasks[index];
+        if (first.taskIDs.contains(task.id, second.taskHashes[index - middle]))
+            return false;
+        for (const TaskHistoryEvent &event : task.history) {
+            if (first.historyIDs.contains(event.id, *eventHashes++))
+                return false;
+        }
+    }
+    std::vector<std::size_t> linked = std::move(first.linked);
+    linked.insert(linked.end(), second.linked.begin(), second.linked.end());
+    validateAfterCards(document, CardIDs {first.taskIDs, &second.taskIDs}, linked);
+    return true;
+}
+
+} // namespace
+
+void validateDocument(const TallowinDocument &document, const TallowinValidationHints *hints)
+{
+    const std::vector<TaskItem> &tasks = document.tasks;
+    if (hints != nullptr && !hints->describes(tasks))
+        hints = nullptr;
+    if (tasks.size() >= TallowinDocument::cardsWorthASecondThread && cardsPassInHalves(document, hints))
+        return;
+    CardFacts facts(tasks.size(), hints != nullptr ? hints->eventHashes.size() : eventCount(tasks, 0, tasks.size()));
+    checkCards(tasks, 0, tasks.size(), facts, false, hints, 0);
+    validateAfterCards(document, CardIDs {facts.taskIDs}, facts.linked);
 }
 
 } // namespace tallowin

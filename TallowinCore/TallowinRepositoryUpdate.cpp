@@ -5,8 +5,6 @@
 #include "TallowinCore/TaskMarkdownCodec.h"
 
 #include <cerrno>
-#include <exception>
-#include <future>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -59,20 +57,10 @@ std::optional<TallowinDocument> TallowinRepository::update(
         return std::nullopt;
     next->revision = readRevision + 1;
     next->updatedAt = TallowinClock::now(m_clock());
-    // Both only read the deck, so it is validated on a second thread while this one encodes it. A deck that
-    // fails both reports its validation error, as when validating first.
+    // Each splits a large deck's cards with the helper thread, so they run one after the other.
     const TallowinDocument &stored = *next;
-    std::future<void> validated = std::async(std::launch::async, [&stored] { stored.validate(); });
-    std::vector<std::string> text;
-    std::exception_ptr encodingError;
-    try {
-        text = TaskMarkdownCodec::encodePieces(stored);
-    } catch (...) {
-        encodingError = std::current_exception();
-    }
-    validated.get();
-    if (encodingError)
-        std::rethrow_exception(encodingError);
+    stored.validate();
+    const std::vector<std::string> text = TaskMarkdownCodec::encodePieces(stored);
 
     // Only a writer that ignores the lock can have touched the file; what it wrote is read again only then.
     if (stateOf(m_fileURL) != read) {

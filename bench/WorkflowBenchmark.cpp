@@ -85,6 +85,14 @@ void copy(benchmark::State &state)
         destroyUntimed(state, TallowinDocument(shared.document));
 }
 
+// The check every operation ends with, most of what an operation in place costs.
+void validate(benchmark::State &state)
+{
+    const Deck &shared = deck();
+    for (auto _ : state)
+        shared.document.validate();
+}
+
 void reviewQueue(benchmark::State &state)
 {
     const Deck &shared = deck();
@@ -179,6 +187,7 @@ void applyAcceptCandidate(benchmark::State &state)
 
 BENCHMARK(decode)->Unit(benchmark::kMillisecond);
 BENCHMARK(copy)->Unit(benchmark::kMillisecond);
+BENCHMARK(validate)->Unit(benchmark::kMillisecond);
 BENCHMARK(reviewQueue)->Unit(benchmark::kMillisecond);
 BENCHMARK(decidingComplete)->Unit(benchmark::kMillisecond);
 BENCHMARK(decidingCompleteInPlace)->Unit(benchmark::kMillisecond);
