@@ -1,10 +1,10 @@
 #include "TallowinCore/TallowinCouchClient.h"
 
+#include "TallowinCore/CurlLibrary.h"
 #include "TallowinCore/JsonWriter.h"
 #include "TallowinCore/TallowinCouchError.h"
 
 #include <boost/url.hpp>
-#include <curl/curl.h>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -21,15 +21,6 @@ namespace {
 constexpr std::chrono::milliseconds longPollGrace {2000};
 constexpr long connectTimeoutMs = 10'000;
 constexpr long requestTimeoutMs = 60'000;
-
-void initialiseCurlOnce()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
-            throw std::runtime_error("libcurl could not be initialised");
-    });
-}
 
 // Percent-encodes one path segment or query value: everything but the unreserved characters.
 std::string escapeComponent(std::string_view text)
@@ -120,8 +111,8 @@ std::size_t onData(char *data, std::size_t size, std::size_t count, void *body)
 
 struct CurlDeleter
 {
-    void operator()(CURL *handle) const { curl_easy_cleanup(handle); }
-    void operator()(curl_slist *list) const { curl_slist_free_all(list); }
+    void operator()(CURL *handle) const { CurlLibrary::get().easyCleanup(handle); }
+    void operator()(curl_slist *list) const { CurlLibrary::get().slistFreeAll(list); }
 };
 
 } // namespace
@@ -145,7 +136,7 @@ struct TallowinCouchClient::Response
 
 TallowinCouchClient::TallowinCouchClient(std::string_view databaseURL)
 {
-    initialiseCurlOnce();
+    CurlLibrary::get();
     const auto parsed = boost::urls::parse_uri(boost::urls::string_view(databaseURL.data(), databaseURL.size()));
     if (!parsed)
         throw TallowinCouchError::invalidURL();
@@ -179,44 +170,45 @@ TallowinCouchClient::Response TallowinCouchClient::perform(const Request &reques
         response.cancelled = true;
         return response;
     }
-    const std::unique_ptr<CURL, CurlDeleter> handle(curl_easy_init());
+    const CurlLibrary &library = CurlLibrary::get();
+    const std::unique_ptr<CURL, CurlDeleter> handle(library.easyInit());
     if (!handle)
         throw TallowinCouchError::unreachable(request.url, "the HTTP library could not start a request");
     CURL *curl = handle.get();
 
-    std::unique_ptr<curl_slist, CurlDeleter> headers(curl_slist_append(nullptr, "Accept: application/json, */*"));
+    std::unique_ptr<curl_slist, CurlDeleter> headers(library.slistAppend(nullptr, "Accept: application/json, */*"));
     // No "Expect: 100-continue" round trip before large bodies: some proxies never answer it.
-    headers.reset(curl_slist_append(headers.release(), "Expect:"));
+    headers.reset(library.slistAppend(headers.release(), "Expect:"));
     if (request.contentType)
         headers.reset(
-            curl_slist_append(headers.release(), (std::string("Content-Type: ") + request.contentType).c_str()));
+            library.slistAppend(headers.release(), (std::string("Content-Type: ") + request.contentType).c_str()));
 
     char errorBuffer[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
-    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.method);
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+    library.easySetopt(curl, CURLOPT_URL, request.url.c_str());
+    library.easySetopt(curl, CURLOPT_CUSTOMREQUEST, request.method);
+    library.easySetopt(curl, CURLOPT_HTTPHEADER, headers.get());
+    library.easySetopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
     // Signals are not safe in a multithreaded process; timeouts then rely on the threaded resolver.
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, request.timeoutMs);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &response.body);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool> *>(&m_cancelled));
+    library.easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+    library.easySetopt(curl, CURLOPT_CONNECTTIMEOUT_MS, connectTimeoutMs);
+    library.easySetopt(curl, CURLOPT_TIMEOUT_MS, request.timeoutMs);
+    library.easySetopt(curl, CURLOPT_WRITEFUNCTION, onData);
+    library.easySetopt(curl, CURLOPT_WRITEDATA, &response.body);
+    library.easySetopt(curl, CURLOPT_NOPROGRESS, 0L);
+    library.easySetopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
+    library.easySetopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool> *>(&m_cancelled));
     if (!m_user.empty() || !m_password.empty()) {
-        curl_easy_setopt(curl, CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
-        curl_easy_setopt(curl, CURLOPT_USERNAME, m_user.c_str());
-        curl_easy_setopt(curl, CURLOPT_PASSWORD, m_password.c_str());
+        library.easySetopt(curl, CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
+        library.easySetopt(curl, CURLOPT_USERNAME, m_user.c_str());
+        library.easySetopt(curl, CURLOPT_PASSWORD, m_password.c_str());
     }
     if (request.method == std::string_view("PUT") || request.method == std::string_view("POST")) {
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body.data());
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+        library.easySetopt(curl, CURLOPT_POSTFIELDS, request.body.data());
+        library.easySetopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
     }
 
-    const CURLcode result = curl_easy_perform(curl);
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
+    const CURLcode result = library.easyPerform(curl);
+    library.easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
     if (result == CURLE_OK)
         return response;
     if (result == CURLE_ABORTED_BY_CALLBACK) {
@@ -229,7 +221,7 @@ TallowinCouchClient::Response TallowinCouchClient::perform(const Request &reques
     }
     // The library's message names the host but not the credentials, which never enter the URL; the
     // replacement guards against a library that one day echoes them anyway.
-    std::string reason = errorBuffer[0] ? errorBuffer : curl_easy_strerror(result);
+    std::string reason = errorBuffer[0] ? errorBuffer : library.easyStrerror(result);
     reason = replaceAll(replaceAll(std::move(reason), m_password, "***"), m_user + ":", "***:");
     while (!reason.empty() && (reason.back() == '\n' || reason.back() == '.'))
         reason.pop_back();
