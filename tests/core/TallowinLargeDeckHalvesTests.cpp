@@ -1,5 +1,6 @@
 #include "TallowinCore/JsonReadError.h"
 #include "TallowinCore/TallowinDocument.h"
+#include "TallowinCore/TallowinDocumentJson.h"
 #include "TallowinCore/TallowinValidationError.h"
 #include "TallowinCore/TaskMarkdownCodec.h"
 #include "tests/support/DeckBuilders.h"
@@ -162,6 +163,34 @@ TEST(TallowinLargeDeckCopy, CopiesEveryFieldAndSharesNothing)
     const TallowinDocument &same = assigned;
     assigned = same;
     EXPECT_TRUE(assigned == deck);
+}
+
+// A parser that meets a larger deck than before has its new buffers faulted in by the helper thread while it
+// parses; what it reads is the same, fresh or not, and so are its errors.
+TEST(TallowinLargeDeckDecoding, AFreshParserReadsALargeDeckAsAWarmOneDoes)
+{
+    TallowinDocument deck = largeDeck();
+    for (TaskItem &task : deck.tasks)
+        task.context = std::string(400, 'c');
+    const std::string text = TaskMarkdownCodec::encode(deck);
+    ASSERT_GE(text.size(), std::size_t(1) << 20) << "too small to have its parser buffers faulted in ahead";
+    TallowinDocumentJson::releaseParserMemory();
+    EXPECT_TRUE(TaskMarkdownCodec::decode(text) == deck);
+    EXPECT_TRUE(TaskMarkdownCodec::decode(text) == deck);
+
+    std::string broken = text;
+    broken.insert(broken.rfind(']'), ",");
+    std::string expected;
+    try {
+        TaskMarkdownCodec::decode(broken);
+    } catch (const JsonReadError &error) {
+        expected = error.what();
+    }
+    ASSERT_FALSE(expected.empty());
+    TallowinDocumentJson::releaseParserMemory();
+    EXPECT_EQ(messageOf([&] { TaskMarkdownCodec::decode(broken); }), expected);
+    TallowinDocumentJson::releaseParserMemory();
+    EXPECT_TRUE(TaskMarkdownCodec::decode(text) == deck);
 }
 
 // A card that does not read is named by its place in the whole list, whichever half it is in; of two, the first.
