@@ -1,5 +1,6 @@
 #include "TallowinCore/TallowinMappedFile.h"
 
+#include "TallowinCore/FileDescriptor.h"
 #include "TallowinCore/TallowinFileError.h"
 
 #include <array>
@@ -57,25 +58,6 @@ void leave(const char *start) noexcept
     }
 }
 
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    { }
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 constexpr char truncatedMessage[] = "The deck file was cut short by another program while Tallowin was reading it. "
                                     "Nothing was written; run the command again.\n";
 
@@ -102,7 +84,7 @@ TallowinMappedFile::TallowinMappedFile(char *start, std::size_t size, std::size_
 
 TallowinMappedFile TallowinMappedFile::map(const std::filesystem::path &path, std::size_t padding)
 {
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) {
         if (errno == ENOENT)
             throw TallowinFileError::notFound(path);

@@ -1,5 +1,6 @@
 #include "TallowinCore/TallowinRepositoryWriterLock.h"
 
+#include "TallowinCore/FileDescriptor.h"
 #include "TallowinCore/TallowinFileError.h"
 #include "TallowinCore/TallowinPrivateStorage.h"
 #include "TallowinCore/TallowinRepositoryError.h"
@@ -33,21 +34,6 @@ std::filesystem::path folderOf(const std::filesystem::path &path)
 {
     return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
 }
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int descriptor)
-        : m_descriptor(descriptor)
-    { }
-    ~Descriptor() { ::close(m_descriptor); }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_descriptor; }
-
-private:
-    int m_descriptor;
-};
 
 // Whether path still names the file open as descriptor. A lock file is only ever removed by a process that
 // holds its flock, so once this holds under our flock, nobody else can take the path away from us.
@@ -190,7 +176,7 @@ bool TallowinRepository::WriterLock::removeIfStale()
             throw TallowinFileError::readNoPermission(m_path, "it is a symbolic link");
         throw TallowinFileError::failed("read", m_path, lastError());
     }
-    const Descriptor descriptor(opened);
+    const FileDescriptor descriptor(opened);
     struct stat status = {};
     if (::fstat(descriptor.get(), &status) != 0)
         throw TallowinFileError::failed("inspect", m_path, lastError());

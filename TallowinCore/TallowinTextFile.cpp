@@ -1,5 +1,6 @@
 #include "TallowinCore/TallowinTextFile.h"
 
+#include "TallowinCore/FileDescriptor.h"
 #include "TallowinCore/TallowinDocumentJson.h"
 #include "TallowinCore/TallowinFileError.h"
 
@@ -17,30 +18,11 @@ std::error_code lastError()
     return {errno, std::generic_category()};
 }
 
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    { }
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 } // namespace
 
 std::string TallowinTextFile::read(const std::filesystem::path &path)
 {
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) {
         if (errno == ENOENT)
             throw TallowinFileError::notFound(path);
