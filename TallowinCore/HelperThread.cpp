@@ -1,8 +1,18 @@
 #include "TallowinCore/HelperThread.h"
 
+#include <atomic>
+#include <pthread.h>
 #include <utility>
 
 namespace tallowin {
+
+namespace {
+
+// A child forked without exec has none of the parent's other threads, the helper included: it does all its work
+// itself.
+std::atomic<bool> inForkedChild = false;
+
+} // namespace
 
 HelperThread::HelperThread()
     : m_thread([this] { serve(); })
@@ -14,14 +24,17 @@ HelperThread::HelperThread()
 HelperThread &HelperThread::shared()
 {
     // Never destroyed: a pass may still be wanted while other static objects are torn down at exit.
-    static HelperThread *const helper = new HelperThread;
+    static HelperThread *const helper = [] {
+        ::pthread_atfork(nullptr, nullptr, [] { inForkedChild = true; });
+        return new HelperThread;
+    }();
     return *helper;
 }
 
 void HelperThread::runBoth(const std::function<void()> &first, const std::function<void()> &second)
 {
     HelperThread &helper = shared();
-    if (!helper.tryStart(second)) {
+    if (inForkedChild || !helper.tryStart(second)) {
         first();
         second();
         return;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <latch>
 #include <stdexcept>
 #include <thread>
@@ -90,6 +91,20 @@ TEST(HelperThread, ACallerThatFindsTheHelperBusyDoesNotWaitForIt)
     holder.join();
     EXPECT_EQ(otherFirst, otherCaller);
     EXPECT_EQ(otherSecond, otherCaller);
+}
+
+// A child forked without exec has no helper thread; it must not wait for one.
+TEST(HelperThreadDeathTest, AForkedChildDoesItsWorkItself)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    HelperThread::runBoth([] {}, [] {});
+    EXPECT_EXIT(
+        {
+            int done = 0;
+            HelperThread::runBoth([&] { ++done; }, [&] { ++done; });
+            std::_Exit(done == 2 ? 7 : 8);
+        },
+        ::testing::ExitedWithCode(7), "");
 }
 
 } // namespace
