@@ -57,10 +57,16 @@ void prefetch(const std::string &text)
     __builtin_prefetch(text.data());
 }
 
+// An empty history has no storage (data() may be null), so no address is formed for it; the second line asked for
+// still lies inside the first event.
 void prefetchEvents(const TaskItem &task)
 {
-    __builtin_prefetch(task.history.data());
-    __builtin_prefetch(reinterpret_cast<const char *>(task.history.data()) + 64);
+    static_assert(sizeof(TaskHistoryEvent) > 64);
+    if (task.history.empty())
+        return;
+    const char *events = reinterpret_cast<const char *>(task.history.data());
+    __builtin_prefetch(events);
+    __builtin_prefetch(events + 64);
 }
 
 void prefetchStrings(const TaskItem &task)

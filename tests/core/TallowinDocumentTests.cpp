@@ -39,6 +39,18 @@ TEST(TallowinDocumentValidation, AValidDeckPasses)
     EXPECT_EQ(validationMessage(document), "");
 }
 
+// The pass looks two cards ahead into histories; empty ones (with no storage) around non-empty ones must be read
+// without forming an address outside any allocation, which the sanitizer build checks.
+TEST(TallowinDocumentValidation, EmptyHistoriesAheadOfTheCheckedCard)
+{
+    TallowinDocument document = makeDocument({makeTask("KB-001"), makeTask("KB-002", 1), makeTask("KB-003", 2),
+        makeTask("KB-004", 3), makeTask("KB-005", 4)});
+    document.tasks[3].history = {makeEvent("h1")};
+    EXPECT_EQ(validationMessage(document), "");
+    document.tasks[4].history = {makeEvent("h1")};
+    EXPECT_EQ(validationMessage(document), "Tallowin contains duplicate history ID h1.");
+}
+
 TEST(TallowinDocumentValidation, CardRules)
 {
     auto document = makeDocument({makeTask("KB-001"), makeTask("KB-001")});
