@@ -1,5 +1,5 @@
-#include "Tallowin/ApplicationServices.h"
-#include "Tallowin/TaskStore.h"
+#include "Tallowin/platform/ApplicationServices.h"
+#include "Tallowin/store/TaskStore.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // Deck codec throughput on generated decks of 1,000, 10,000 and 50,000 cards, against simdjson's DOM parse of
 // the same JSON block as the floor. Decode and encode count the whole file; the DOM parse counts the block.
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
-#include "bench/generator/DeckGenerator.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "tests/support/generator/DeckGenerator.h"
 
 #include <benchmark/benchmark.h>
 #include <simdjson.h>

@@ -1,7 +1,7 @@
 // decode-memory-probe FILE: reads and decodes one deck file in a fresh process and prints its peak memory.
 // A separate process, so nothing else (generated decks, benchmark caches) inflates the high-water mark.
-#include "TallowinCore/TallowinTextFile.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/io/TallowinTextFile.h"
 
 #include <fstream>
 #include <iostream>

@@ -1,8 +1,8 @@
 // One save of a generated deck (lock, read and decode for the revision check, validate, encode, write, fsync,
 // rename, fsync of the folder), and one change through update(), against the bare I/O floor on the same file:
 // read it, write its bytes to a temporary file, fsync, rename, fsync the folder.
-#include "TallowinCore/TallowinRepository.h"
-#include "bench/generator/DeckGenerator.h"
+#include "TallowinCore/storage/TallowinRepository.h"
+#include "tests/support/generator/DeckGenerator.h"
 
 #include <benchmark/benchmark.h>
 

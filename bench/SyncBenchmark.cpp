@@ -1,9 +1,9 @@
 // The three-way reconcile of two 10,000-card decks that each changed 1% of the cards since their base, against
 // decode of one such deck in the same run: reconcile must take at most twice as long as that decode.
-#include "TallowinCore/TallowinClock.h"
-#include "TallowinCore/TallowinSyncMerge.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
-#include "bench/generator/DeckGenerator.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/merge/TallowinSyncMerge.h"
+#include "tests/support/generator/DeckGenerator.h"
 
 #include <benchmark/benchmark.h>
 

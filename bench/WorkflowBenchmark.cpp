@@ -1,13 +1,13 @@
 // The review operations on the 10,000-card deck against decode of the same deck in the same run: each must
 // copy at most one document and never re-encode or re-parse. Each runs in both forms: on a document the caller
 // keeps (one copy), and in place on one the caller gives up (no copy).
-#include "TallowinCore/TallowinClock.h"
-#include "TallowinCore/TallowinCommand.h"
-#include "TallowinCore/TallowinDeciding.h"
-#include "TallowinCore/TallowinReducer.h"
-#include "TallowinCore/TallowinReviewQueue.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
-#include "bench/generator/DeckGenerator.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/workflow/TallowinCommand.h"
+#include "TallowinCore/workflow/TallowinDeciding.h"
+#include "TallowinCore/workflow/TallowinReducer.h"
+#include "TallowinCore/workflow/TallowinReviewQueue.h"
+#include "tests/support/generator/DeckGenerator.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,11 +1,11 @@
 #include "cli/CliContext.h"
 
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TallowinError.h"
-#include "TallowinCore/TallowinFileLocation.h"
-#include "TallowinCore/TallowinMappedFile.h"
-#include "TallowinCore/TallowinPrivateStorage.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/base/TallowinError.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/io/TallowinFileLocation.h"
+#include "TallowinCore/io/TallowinMappedFile.h"
+#include "TallowinCore/io/TallowinPrivateStorage.h"
 
 namespace tallowin::cli {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TallowinCore/TallowinClock.h"
-#include "TallowinCore/TallowinDocument.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/document/TallowinDocument.h"
 
 #include <filesystem>
 #include <iosfwd>

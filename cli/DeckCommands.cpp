@@ -1,10 +1,11 @@
-#include "TallowinCore/TallowinAppending.h"
-#include "TallowinCore/TallowinCommand.h"
-#include "TallowinCore/TallowinError.h"
-#include "TallowinCore/TallowinNewTask.h"
-#include "TallowinCore/TallowinReducer.h"
-#include "TallowinCore/TallowinTextFile.h"
-#include "TallowinCore/TaskContractJson.h"
+#include "TallowinCore/base/TallowinError.h"
+#include "TallowinCore/codec/TaskContractJson.h"
+#include "TallowinCore/io/TallowinTextFile.h"
+#include "TallowinCore/workflow/ActionNotice.h"
+#include "TallowinCore/workflow/TallowinAppending.h"
+#include "TallowinCore/workflow/TallowinCommand.h"
+#include "TallowinCore/workflow/TallowinNewTask.h"
+#include "TallowinCore/workflow/TallowinReducer.h"
 #include "cli/CommandTable.h"
 #include "cli/IdResolution.h"
 #include "cli/WritePath.h"
@@ -76,7 +77,8 @@ void registerDeckCommands(CommandTable &table)
     auto add = table.add("add", "Add a task", [arguments](const CliContext &context) {
         const TaskContract contract = newTaskContract(*arguments);
         return runChange(context, [&](const TallowinDocument &document) {
-            return DeckChange {TallowinAppending::appending(document, {contract}, context.nowText()), "Task added."};
+            return DeckChange {
+                TallowinAppending::appending(document, {contract}, context.nowText()), ActionNotice::taskAdded()};
         });
     });
     add->add_option("TITLE", arguments->first, "The task's title")->required();
@@ -86,13 +88,13 @@ void registerDeckCommands(CommandTable &table)
 
     table.add("run", "Begin a new review run over the active cards", [](const CliContext &context) {
         return runChangeInPlace(context, [&](TallowinDocument &&document) {
-            return command(std::move(document), TallowinCommand::beginRun(), context.now, "Started a new review run.");
+            return command(std::move(document), TallowinCommand::beginRun(), context.now, ActionNotice::startedRun());
         });
     });
     table.add("review-all", "Begin a run over every card still in play", [](const CliContext &context) {
         return runChangeInPlace(context, [&](TallowinDocument &&document) {
-            return command(std::move(document), TallowinCommand::beginReviewAll(), context.now,
-                "Ready to review every card again.");
+            return command(
+                std::move(document), TallowinCommand::beginReviewAll(), context.now, ActionNotice::reviewingAll());
         });
     });
     table.add("due", "Return delayed cards whose time has come", [](const CliContext &context) {
@@ -110,7 +112,7 @@ void registerDeckCommands(CommandTable &table)
             selected.erase(primary);
             const std::size_t count = selected.size() + 1;
             return command(std::move(document), TallowinCommand::mergeTasks(primary, selected, arguments->title),
-                context.now, "Created a shared task from " + std::to_string(count) + " cards.");
+                context.now, ActionNotice::merged(count));
         });
     });
     merge->add_option("PRIMARY", arguments->first, "The card whose kind and title the shared card takes")->required();
@@ -130,7 +132,7 @@ void registerDeckCommands(CommandTable &table)
             if (arguments->context)
                 candidate.context = *arguments->context;
             return command(std::move(document), TallowinCommand::acceptCandidate(id), context.now,
-                "Added the reviewed task to your deck.");
+                ActionNotice::acceptedCandidate());
         });
     });
     accept->add_option("CANDIDATE", arguments->first, "The candidate's ID or the start of it")->required();
@@ -144,7 +146,7 @@ void registerDeckCommands(CommandTable &table)
                 return runChangeInPlace(context, [&](TallowinDocument &&document) {
                     const std::string id = resolveCandidateID(document, arguments->first);
                     return command(std::move(document), TallowinCommand::dismissCandidate(id), context.now,
-                        "Dismissed the candidate and saved its source identity.");
+                        ActionNotice::dismissedCandidate());
                 });
             })
         ->add_option("CANDIDATE", arguments->first, "The candidate's ID or the start of it")

@@ -1,9 +1,9 @@
-#include "TallowinCore/TallowinDiagnosticsReport.h"
-#include "TallowinCore/TallowinDiscoveryLink.h"
-#include "TallowinCore/TallowinDiscoveryRequest.h"
-#include "TallowinCore/TallowinFileLocation.h"
-#include "TallowinCore/TallowinSettingsFile.h"
-#include "TallowinCore/TallowinSystemInfo.h"
+#include "TallowinCore/discovery/TallowinDiagnosticsReport.h"
+#include "TallowinCore/discovery/TallowinDiscoveryLink.h"
+#include "TallowinCore/discovery/TallowinDiscoveryRequest.h"
+#include "TallowinCore/discovery/TallowinSystemInfo.h"
+#include "TallowinCore/io/TallowinFileLocation.h"
+#include "TallowinCore/settings/TallowinSettingsFile.h"
 #include "cli/CommandTable.h"
 
 #include <ostream>

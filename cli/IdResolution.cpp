@@ -1,7 +1,7 @@
 #include "cli/IdResolution.h"
 
-#include "TallowinCore/TallowinDomainError.h"
-#include "TallowinCore/TallowinError.h"
+#include "TallowinCore/base/TallowinError.h"
+#include "TallowinCore/workflow/TallowinDomainError.h"
 
 #include <algorithm>
 #include <cctype>

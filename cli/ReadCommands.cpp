@@ -1,8 +1,8 @@
 #include "cli/ReadCommands.h"
 
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TallowinReviewQueue.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/workflow/TallowinReviewQueue.h"
 #include "cli/CommandTable.h"
 
 #include <ostream>

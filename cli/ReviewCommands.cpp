@@ -1,8 +1,10 @@
-#include "TallowinCore/TallowinCommand.h"
-#include "TallowinCore/TallowinDeciding.h"
-#include "TallowinCore/TallowinDirectEdit.h"
-#include "TallowinCore/TallowinError.h"
-#include "TallowinCore/TallowinReducer.h"
+#include "TallowinCore/base/TallowinError.h"
+#include "TallowinCore/workflow/ActionNotice.h"
+#include "TallowinCore/workflow/DelayChoice.h"
+#include "TallowinCore/workflow/TallowinCommand.h"
+#include "TallowinCore/workflow/TallowinDeciding.h"
+#include "TallowinCore/workflow/TallowinDirectEdit.h"
+#include "TallowinCore/workflow/TallowinReducer.h"
 #include "cli/CommandTable.h"
 #include "cli/IdResolution.h"
 #include "cli/ReadCommands.h"
@@ -24,30 +26,25 @@ const std::string &titleOf(const TallowinDocument &document, const std::string &
     })->title;
 }
 
-struct DelayChoice
+// The pile a WHEN argument names, and the date of a chosen one.
+struct DelayRequest
 {
-    TaskDecision decision;
-    std::string label;
+    DelayChoice choice;
+    TallowinInstant date;
 };
 
-DelayChoice delayChoice(const std::string &when)
+DelayRequest delayRequest(const std::string &when, TallowinInstant now)
 {
     if (when == "tomorrow")
-        return {TaskDecision::tomorrow(), "Tomorrow"};
+        return {DelayChoice::tomorrow, now};
     if (when == "next-week")
-        return {TaskDecision::nextWeek(), "Next week"};
+        return {DelayChoice::nextWeek, now};
     if (when == "next-run")
-        return {TaskDecision::nextReview(), "Next review"};
+        return {DelayChoice::nextRun, now};
     if (const auto instant = TallowinClock::date(when))
-        return {TaskDecision::schedule(*instant), "Choose a date…"};
+        return {DelayChoice::custom, *instant};
     throw TallowinError(
         "Delay to tomorrow, next-week, next-run or a time such as 2026-03-14T09:26:53.589Z, not " + when + ".");
-}
-
-std::string lowercased(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
 }
 
 struct CardArguments
@@ -75,7 +72,7 @@ void registerReviewCommands(CommandTable &table)
         [arguments](const CliContext &context) {
             return runChangeInPlace(context, [&](TallowinDocument &&document) {
                 const std::string id = resolveCardID(document, arguments->id);
-                std::string notice = "Completed " + titleOf(document, id) + ".";
+                std::string notice = ActionNotice::completed(titleOf(document, id));
                 return DeckChange {TallowinDeciding::deciding(std::move(document), id,
                                        TaskDecision::complete(arguments->text), "", context.now),
                     std::move(notice)};
@@ -85,12 +82,12 @@ void registerReviewCommands(CommandTable &table)
 
     auto delay = addCardCommand(
         table, "delay", "Send a card to a later pile", arguments, [arguments](const CliContext &context) {
-            const DelayChoice choice = delayChoice(arguments->text);
+            const DelayRequest request = delayRequest(arguments->text, context.now);
             return runChangeInPlace(context, [&](TallowinDocument &&document) {
                 const std::string id = resolveCardID(document, arguments->id);
-                std::string notice = "Moved " + titleOf(document, id) + " to " + lowercased(choice.label) + ".";
-                return DeckChange {
-                    TallowinDeciding::deciding(std::move(document), id, choice.decision, arguments->note, context.now),
+                std::string notice = ActionNotice::delayed(titleOf(document, id), request.choice);
+                return DeckChange {TallowinDeciding::deciding(std::move(document), id,
+                                       decision(request.choice, request.date), arguments->note, context.now),
                     std::move(notice)};
             });
         });
@@ -102,7 +99,7 @@ void registerReviewCommands(CommandTable &table)
             const std::string id = resolveCardID(document, arguments->id);
             return DeckChange {
                 TallowinDeciding::deciding(std::move(document), id, TaskDecision::remove(), "", context.now),
-                "Task removed. Choose Undo to bring it back."};
+                ActionNotice::removed()};
         });
     });
 
@@ -128,7 +125,7 @@ void registerReviewCommands(CommandTable &table)
             return runChange(context, [&](const TallowinDocument &document) {
                 const std::string id = resolveCardID(document, arguments->id);
                 return DeckChange {TallowinDirectEdit::changingPerson(document, id, arguments->text, context.now),
-                    "Updated the card owner."};
+                    ActionNotice::changedPerson()};
             });
         })
         ->add_option("NAME", arguments->text, "The person")
@@ -140,7 +137,7 @@ void registerReviewCommands(CommandTable &table)
                 const std::string id = resolveCardID(document, arguments->id);
                 return DeckChange {
                     TallowinDirectEdit::requestingAgentAction(document, id, arguments->text, context.now),
-                    "Requested an agent action for " + titleOf(document, id) + "."};
+                    ActionNotice::requestedAgentAction(titleOf(document, id))};
             });
         })
         ->add_option("INSTRUCTION", arguments->text, "What the agent should do")

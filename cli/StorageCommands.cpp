@@ -1,8 +1,8 @@
 #include "cli/StorageCommands.h"
 
-#include "TallowinCore/TallowinFileLocation.h"
-#include "TallowinCore/TallowinSettingsFile.h"
-#include "TallowinCore/TallowinSettingsTOML.h"
+#include "TallowinCore/io/TallowinFileLocation.h"
+#include "TallowinCore/settings/TallowinSettingsFile.h"
+#include "TallowinCore/settings/TallowinSettingsTOML.h"
 #include "cli/CommandTable.h"
 #include "cli/ReadCommands.h"
 #include "cli/WritePath.h"

@@ -1,8 +1,8 @@
-#include "TallowinCore/TallowinCloudSync.h"
-#include "TallowinCore/TallowinCloudTransport.h"
-#include "TallowinCore/TallowinRepository.h"
-#include "TallowinCore/TallowinSyncConfiguration.h"
-#include "TallowinCore/TallowinSyncEngine.h"
+#include "TallowinCore/storage/TallowinRepository.h"
+#include "TallowinCore/sync/TallowinCloudSync.h"
+#include "TallowinCore/sync/TallowinCloudTransport.h"
+#include "TallowinCore/sync/TallowinSyncConfiguration.h"
+#include "TallowinCore/sync/TallowinSyncEngine.h"
 #include "cli/CommandTable.h"
 #include "cli/WritePath.h"
 

@@ -1,7 +1,7 @@
 #include "cli/WritePath.h"
 
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TallowinMerge.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/workflow/TallowinMerge.h"
 
 #include <optional>
 #include <ostream>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/TallowinRepository.h"
+#include "TallowinCore/document/TallowinDocument.h"
+#include "TallowinCore/storage/TallowinRepository.h"
 #include "cli/CliContext.h"
 
 #include <functional>

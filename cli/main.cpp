@@ -1,7 +1,7 @@
 #include "cli/CliContext.h"
 #include "cli/CommandTable.h"
 
-#include "TallowinCore/TallowinMappedFile.h"
+#include "TallowinCore/io/TallowinMappedFile.h"
 
 #include <CLI/CLI.hpp>
 

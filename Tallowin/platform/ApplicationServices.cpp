@@ -1,13 +1,13 @@
-#include "Tallowin/ApplicationServices.h"
+#include "Tallowin/platform/ApplicationServices.h"
 
-#include "Tallowin/CanonicalStorageLocation.h"
-#include "Tallowin/QSettingsUserDefaults.h"
-#include "Tallowin/QtConnectivityWatcher.h"
-#include "Tallowin/QtMainThreadExecutor.h"
-#include "Tallowin/QtStorePanels.h"
-#include "Tallowin/QtWorkerExecutor.h"
-#include "TallowinCore/TallowinCloudTransport.h"
-#include "TallowinCore/TallowinSyncConfiguration.h"
+#include "Tallowin/platform/QSettingsUserDefaults.h"
+#include "Tallowin/platform/QtConnectivityWatcher.h"
+#include "Tallowin/platform/QtMainThreadExecutor.h"
+#include "Tallowin/platform/QtStorePanels.h"
+#include "Tallowin/platform/QtWorkerExecutor.h"
+#include "Tallowin/store/CanonicalStorageLocation.h"
+#include "TallowinCore/sync/TallowinCloudTransport.h"
+#include "TallowinCore/sync/TallowinSyncConfiguration.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>

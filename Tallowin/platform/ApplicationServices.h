@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Tallowin/TaskStore.h"
+#include "Tallowin/store/TaskStore.h"
 
 namespace tallowin {
 

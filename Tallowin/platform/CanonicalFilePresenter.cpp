@@ -1,4 +1,4 @@
-#include "Tallowin/CanonicalFilePresenter.h"
+#include "Tallowin/platform/CanonicalFilePresenter.h"
 
 #include <QFile>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Tallowin/FileSnapshot.h"
+#include "Tallowin/store/FileSnapshot.h"
 
 #include <QFileSystemWatcher>
 #include <QObject>

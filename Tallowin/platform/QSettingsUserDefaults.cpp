@@ -1,4 +1,4 @@
-#include "Tallowin/QSettingsUserDefaults.h"
+#include "Tallowin/platform/QSettingsUserDefaults.h"
 
 namespace tallowin {
 

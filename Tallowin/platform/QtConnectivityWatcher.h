@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/TallowinConnectivityWatcher.h"
+#include "TallowinCore/sync/TallowinConnectivityWatcher.h"
 
 #include <QNetworkInformation>
 

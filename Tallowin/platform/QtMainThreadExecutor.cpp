@@ -1,4 +1,4 @@
-#include "Tallowin/QtMainThreadExecutor.h"
+#include "Tallowin/platform/QtMainThreadExecutor.h"
 
 #include <QCoreApplication>
 #include <QObject>

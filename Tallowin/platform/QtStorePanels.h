@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Tallowin/StorePanels.h"
+#include "Tallowin/store/StorePanels.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "Tallowin/QtWorkerExecutor.h"
+#include "Tallowin/platform/QtWorkerExecutor.h"
 
 #include <QThread>
 

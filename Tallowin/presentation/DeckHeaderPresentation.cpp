@@ -1,6 +1,6 @@
-#include "Tallowin/DeckHeaderPresentation.h"
+#include "Tallowin/presentation/DeckHeaderPresentation.h"
 
-#include "Tallowin/DelayChoice.h"
+#include "TallowinCore/workflow/DelayChoice.h"
 
 namespace tallowin {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TallowinCore/TallowinClock.h"
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/TallowinSaveActivity.h"
+#include "Tallowin/store/TallowinSaveActivity.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/document/TallowinDocument.h"
 
 #include <array>
 #include <string>

@@ -1,4 +1,4 @@
-#include "Tallowin/OpenFilter.h"
+#include "Tallowin/presentation/OpenFilter.h"
 
 namespace tallowin {
 

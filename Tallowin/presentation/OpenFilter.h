@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/TaskItem.h"
+#include "TallowinCore/document/TaskItem.h"
 
 #include <string_view>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Tallowin/DelayChoice.h"
-#include "TallowinCore/CanvasSize.h"
-#include "TallowinCore/TaskCarouselSession.h"
+#include "TallowinCore/canvas/CanvasSize.h"
+#include "TallowinCore/canvas/TaskCarouselSession.h"
+#include "TallowinCore/workflow/DelayChoice.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Tallowin/StorePanels.h"
-#include "Tallowin/UserDefaults.h"
+#include "Tallowin/store/StorePanels.h"
+#include "Tallowin/store/UserDefaults.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "Tallowin/CanonicalStorageLocation.h"
+#include "Tallowin/store/CanonicalStorageLocation.h"
 
-#include "TallowinCore/TallowinFileLocation.h"
-#include "TallowinCore/TallowinPrivateStorage.h"
+#include "TallowinCore/io/TallowinFileLocation.h"
+#include "TallowinCore/io/TallowinPrivateStorage.h"
 
 namespace tallowin {
 

@@ -1,4 +1,4 @@
-#include "Tallowin/FailureText.h"
+#include "Tallowin/store/FailureText.h"
 
 namespace tallowin {
 

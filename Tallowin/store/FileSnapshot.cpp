@@ -1,4 +1,4 @@
-#include "Tallowin/FileSnapshot.h"
+#include "Tallowin/store/FileSnapshot.h"
 
 #include <sys/stat.h>
 

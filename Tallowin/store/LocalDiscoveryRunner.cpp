@@ -1,7 +1,7 @@
-#include "Tallowin/LocalDiscoveryRunner.h"
+#include "Tallowin/store/LocalDiscoveryRunner.h"
 
-#include "Tallowin/LocalDiscoveryError.h"
-#include "TallowinCore/TallowinDiscoveryLink.h"
+#include "Tallowin/store/LocalDiscoveryError.h"
+#include "TallowinCore/discovery/TallowinDiscoveryLink.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinReloadGate.h"
+#include "Tallowin/store/TallowinReloadGate.h"
 
 namespace tallowin {
 

@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinSaveActivity.h"
+#include "Tallowin/store/TallowinSaveActivity.h"
 
 namespace tallowin {
 

@@ -1,12 +1,13 @@
-#include "Tallowin/TaskStore.h"
+#include "Tallowin/store/TaskStore.h"
+#include "TallowinCore/workflow/ActionNotice.h"
 
-#include "TallowinCore/TallowinAppending.h"
-#include "TallowinCore/TallowinCommand.h"
-#include "TallowinCore/TallowinDeciding.h"
-#include "TallowinCore/TallowinDirectEdit.h"
-#include "TallowinCore/TallowinDomainError.h"
-#include "TallowinCore/TallowinNewTask.h"
-#include "TallowinCore/TallowinReducer.h"
+#include "TallowinCore/workflow/TallowinAppending.h"
+#include "TallowinCore/workflow/TallowinCommand.h"
+#include "TallowinCore/workflow/TallowinDeciding.h"
+#include "TallowinCore/workflow/TallowinDirectEdit.h"
+#include "TallowinCore/workflow/TallowinDomainError.h"
+#include "TallowinCore/workflow/TallowinNewTask.h"
+#include "TallowinCore/workflow/TallowinReducer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,13 +19,6 @@
 namespace tallowin {
 
 namespace {
-
-std::string lowercased(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return lower;
-}
 
 TaskStore::Change taskChange(std::optional<std::string> notice)
 {
@@ -74,7 +68,7 @@ bool TaskStore::addTask(const std::string &title, const std::string &context, co
             return TallowinAppending::appending(
                 working.current(), {TallowinNewTask::contract(title, context, person)}, TallowinClock::now(now));
         },
-        taskChange("Task added."));
+        taskChange(ActionNotice::taskAdded()));
 }
 
 void TaskStore::complete(const std::string &taskID, const std::string &outcome)
@@ -83,7 +77,7 @@ void TaskStore::complete(const std::string &taskID, const std::string &outcome)
         [&](Working &working, TallowinInstant now) {
             return TallowinDeciding::deciding(working.take(), taskID, TaskDecision::complete(outcome), "", now);
         },
-        validatedTaskChange("Completed " + titleOf(taskID) + "."));
+        validatedTaskChange(ActionNotice::completed(titleOf(taskID))));
     if (committed)
         leaveReview(taskID);
 }
@@ -96,7 +90,7 @@ void TaskStore::delay(
         [&](Working &working, TallowinInstant now) {
             return TallowinDeciding::deciding(working.take(), taskID, decision(choice, date), note, now);
         },
-        validatedTaskChange("Moved " + titleOf(taskID) + " to " + lowercased(choiceLabel(choice)) + "."));
+        validatedTaskChange(ActionNotice::delayed(titleOf(taskID), choice)));
     if (committed)
         leaveReview(taskID);
 }
@@ -107,7 +101,7 @@ void TaskStore::remove(const std::string &taskID)
         [&](Working &working, TallowinInstant now) {
             return TallowinDeciding::deciding(working.take(), taskID, TaskDecision::remove(), "", now);
         },
-        validatedTaskChange("Task removed. Choose Undo to bring it back."));
+        validatedTaskChange(ActionNotice::removed()));
     if (committed)
         leaveReview(taskID);
 }
@@ -146,7 +140,7 @@ void TaskStore::beginRun()
         [](Working &working, TallowinInstant now) {
             return TallowinReducer::apply(TallowinCommand::beginRun(), working.take(), now);
         },
-        validatedTaskChange("Started a new review run."));
+        validatedTaskChange(ActionNotice::startedRun()));
 }
 
 void TaskStore::reviewAll()
@@ -155,7 +149,7 @@ void TaskStore::reviewAll()
         [](Working &working, TallowinInstant now) {
             return TallowinReducer::apply(TallowinCommand::beginReviewAll(), working.take(), now);
         },
-        validatedTaskChange("Ready to review every card again."));
+        validatedTaskChange(ActionNotice::reviewingAll()));
 }
 
 bool TaskStore::merge(const std::string &primaryID, const std::set<std::string> &selectedIDs, const std::string &title)
@@ -167,7 +161,7 @@ bool TaskStore::merge(const std::string &primaryID, const std::set<std::string> 
             return TallowinReducer::apply(
                 TallowinCommand::mergeTasks(primaryID, selectedIDs, title), working.take(), now);
         },
-        validatedTaskChange("Created a shared task from " + std::to_string(count) + " cards."));
+        validatedTaskChange(ActionNotice::merged(count)));
 }
 
 bool TaskStore::acceptCandidate(const TaskCandidate &reviewed)
@@ -185,7 +179,7 @@ bool TaskStore::acceptCandidate(const TaskCandidate &reviewed)
             edited.pendingCandidates[index] = reviewed;
             return TallowinReducer::apply(TallowinCommand::acceptCandidate(reviewed.id), std::move(edited), now);
         },
-        validatedTaskChange("Added the reviewed task to your deck."));
+        validatedTaskChange(ActionNotice::acceptedCandidate()));
 }
 
 bool TaskStore::dismissCandidate(const std::string &candidateID)
@@ -194,7 +188,7 @@ bool TaskStore::dismissCandidate(const std::string &candidateID)
         [&](Working &working, TallowinInstant now) {
             return TallowinReducer::apply(TallowinCommand::dismissCandidate(candidateID), working.take(), now);
         },
-        validatedTaskChange("Dismissed the candidate and saved its source identity."));
+        validatedTaskChange(ActionNotice::dismissedCandidate()));
 }
 
 void TaskStore::changePerson(const std::string &taskID, const std::string &person)
@@ -203,7 +197,7 @@ void TaskStore::changePerson(const std::string &taskID, const std::string &perso
         [&](Working &working, TallowinInstant now) {
             return TallowinDirectEdit::changingPerson(working.current(), taskID, person, now);
         },
-        taskChange("Updated the card owner."));
+        taskChange(ActionNotice::changedPerson()));
 }
 
 void TaskStore::requestAgentAction(const std::string &taskID, const std::string &instruction)
@@ -212,7 +206,7 @@ void TaskStore::requestAgentAction(const std::string &taskID, const std::string 
         [&](Working &working, TallowinInstant now) {
             return TallowinDirectEdit::requestingAgentAction(working.current(), taskID, instruction, now);
         },
-        taskChange("Requested an agent action for " + titleOf(taskID) + "."));
+        taskChange(ActionNotice::requestedAgentAction(titleOf(taskID))));
     if (committed)
         leaveReview(taskID);
 }

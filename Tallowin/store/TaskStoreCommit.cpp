@@ -1,7 +1,7 @@
-#include "Tallowin/TaskStore.h"
+#include "Tallowin/store/TaskStore.h"
 
-#include "Tallowin/FailureText.h"
-#include "TallowinCore/TallowinRepositoryError.h"
+#include "Tallowin/store/FailureText.h"
+#include "TallowinCore/storage/TallowinRepositoryError.h"
 
 namespace tallowin {
 

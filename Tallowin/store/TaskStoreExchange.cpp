@@ -1,9 +1,9 @@
-#include "Tallowin/TaskStore.h"
+#include "Tallowin/store/TaskStore.h"
 
-#include "Tallowin/FailureText.h"
-#include "TallowinCore/TallowinAtomicFile.h"
-#include "TallowinCore/TallowinDiagnosticsReport.h"
-#include "TallowinCore/TallowinSystemInfo.h"
+#include "Tallowin/store/FailureText.h"
+#include "TallowinCore/discovery/TallowinDiagnosticsReport.h"
+#include "TallowinCore/discovery/TallowinSystemInfo.h"
+#include "TallowinCore/io/TallowinAtomicFile.h"
 
 #include <QPointer>
 

@@ -1,4 +1,4 @@
-#include "TallowinCore/RandomIdentifier.h"
+#include "TallowinCore/base/RandomIdentifier.h"
 
 #include <openssl/rand.h>
 

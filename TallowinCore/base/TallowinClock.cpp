@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinClock.h"
+#include "TallowinCore/base/TallowinClock.h"
 
 #include <algorithm>
 #include <bit>

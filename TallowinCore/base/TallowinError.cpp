@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinError.h"
+#include "TallowinCore/base/TallowinError.h"
 
 namespace tallowin {
 

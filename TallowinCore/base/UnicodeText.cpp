@@ -1,4 +1,4 @@
-#include "TallowinCore/UnicodeText.h"
+#include "TallowinCore/base/UnicodeText.h"
 
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>

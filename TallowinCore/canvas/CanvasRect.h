@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TallowinCore/CanvasPoint.h"
-#include "TallowinCore/CanvasSize.h"
+#include "TallowinCore/canvas/CanvasPoint.h"
+#include "TallowinCore/canvas/CanvasSize.h"
 
 namespace tallowin {
 

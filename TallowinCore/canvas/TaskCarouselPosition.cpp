@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskCarouselPosition.h"
+#include "TallowinCore/canvas/TaskCarouselPosition.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskCarouselSession.h"
+#include "TallowinCore/canvas/TaskCarouselSession.h"
 
 #include <algorithm>
 #include <string_view>

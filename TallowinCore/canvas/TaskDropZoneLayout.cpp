@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskDropZoneLayout.h"
+#include "TallowinCore/canvas/TaskDropZoneLayout.h"
 
 #include <algorithm>
 

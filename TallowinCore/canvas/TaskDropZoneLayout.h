@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TallowinCore/CanvasRect.h"
-#include "TallowinCore/CanvasSize.h"
 #include "TallowinCore/TallowinCoreExport.h"
+#include "TallowinCore/canvas/CanvasRect.h"
+#include "TallowinCore/canvas/CanvasSize.h"
 
 #include <vector>
 

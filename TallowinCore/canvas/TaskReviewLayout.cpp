@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskReviewLayout.h"
+#include "TallowinCore/canvas/TaskReviewLayout.h"
 
 #include <algorithm>
 

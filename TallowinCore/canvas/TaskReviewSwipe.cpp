@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskReviewSwipe.h"
+#include "TallowinCore/canvas/TaskReviewSwipe.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TallowinCore/CanvasSize.h"
 #include "TallowinCore/TallowinCoreExport.h"
+#include "TallowinCore/canvas/CanvasSize.h"
 
 namespace tallowin {
 

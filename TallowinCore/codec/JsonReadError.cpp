@@ -1,4 +1,4 @@
-#include "TallowinCore/JsonReadError.h"
+#include "TallowinCore/codec/JsonReadError.h"
 
 namespace tallowin {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/TallowinError.h"
+#include "TallowinCore/base/TallowinError.h"
 
 #include <string>
 

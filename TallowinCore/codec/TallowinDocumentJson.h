@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TallowinCore/JsonWriter.h"
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinDocument.h"
+#include "TallowinCore/codec/JsonWriter.h"
+#include "TallowinCore/document/TallowinDocument.h"
 
 #include <cstddef>
 #include <functional>

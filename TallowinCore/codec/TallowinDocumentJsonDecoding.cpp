@@ -1,8 +1,8 @@
-#include "TallowinCore/HelperThread.h"
-#include "TallowinCore/JsonReadError.h"
-#include "TallowinCore/JsonReading.h"
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TallowinValidationHints.h"
+#include "TallowinCore/base/HelperThread.h"
+#include "TallowinCore/codec/JsonReadError.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/codec/detail/JsonReading.h"
+#include "TallowinCore/document/TallowinValidationHints.h"
 
 #include <simdjson.h>
 

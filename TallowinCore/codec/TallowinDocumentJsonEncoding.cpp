@@ -1,6 +1,6 @@
-#include "TallowinCore/TallowinDocumentJson.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
 
-#include "TallowinCore/HelperThread.h"
+#include "TallowinCore/base/HelperThread.h"
 
 #include <simdjson.h>
 

@@ -1,8 +1,8 @@
-#include "TallowinCore/TaskContractJson.h"
+#include "TallowinCore/codec/TaskContractJson.h"
 
-#include "TallowinCore/JsonReadError.h"
-#include "TallowinCore/JsonReading.h"
-#include "TallowinCore/TallowinDocumentJson.h"
+#include "TallowinCore/codec/JsonReadError.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/codec/detail/JsonReading.h"
 
 #include <simdjson.h>
 

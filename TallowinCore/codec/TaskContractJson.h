@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TallowinCore/JsonWriter.h"
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TaskContract.h"
+#include "TallowinCore/codec/JsonWriter.h"
+#include "TallowinCore/document/TaskContract.h"
 
 #include <string>
 #include <string_view>

@@ -1,10 +1,10 @@
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
 
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TallowinMappedFile.h"
-#include "TallowinCore/TallowinValidationHints.h"
-#include "TallowinCore/TaskMarkdownCodecError.h"
-#include "TallowinCore/UnicodeText.h"
+#include "TallowinCore/base/UnicodeText.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/codec/TaskMarkdownCodecError.h"
+#include "TallowinCore/document/TallowinValidationHints.h"
+#include "TallowinCore/io/TallowinMappedFile.h"
 
 #include <algorithm>
 #include <array>

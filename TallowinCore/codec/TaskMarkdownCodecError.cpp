@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskMarkdownCodecError.h"
+#include "TallowinCore/codec/TaskMarkdownCodecError.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/TallowinImportReport.h"
-#include "TallowinCore/TallowinSettings.h"
+#include "TallowinCore/document/TallowinDocument.h"
+#include "TallowinCore/settings/TallowinSettings.h"
+#include "TallowinCore/storage/TallowinImportReport.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "TallowinCore/TallowinDiagnosticsReport.h"
+#include "TallowinCore/discovery/TallowinDiagnosticsReport.h"
 
-#include "TallowinCore/TaskOrder.h"
+#include "TallowinCore/document/TaskOrder.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TallowinCore/TallowinClock.h"
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinDiagnosticsInput.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/discovery/TallowinDiagnosticsInput.h"
 
 #include <string>
 

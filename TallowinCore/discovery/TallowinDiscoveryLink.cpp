@@ -1,6 +1,6 @@
-#include "TallowinCore/TallowinDiscoveryLink.h"
+#include "TallowinCore/discovery/TallowinDiscoveryLink.h"
 
-#include "TallowinCore/TallowinDiscoveryRequest.h"
+#include "TallowinCore/discovery/TallowinDiscoveryRequest.h"
 
 #include <boost/url/encode.hpp>
 #include <boost/url/rfc/unreserved_chars.hpp>

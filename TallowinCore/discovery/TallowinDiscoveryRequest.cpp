@@ -1,7 +1,7 @@
-#include "TallowinCore/TallowinDiscoveryRequest.h"
+#include "TallowinCore/discovery/TallowinDiscoveryRequest.h"
 
-#include "TallowinCore/JsonWriter.h"
-#include "TallowinCore/TallowinError.h"
+#include "TallowinCore/base/TallowinError.h"
+#include "TallowinCore/codec/JsonWriter.h"
 
 #include <simdjson.h>
 

@@ -1,4 +1,4 @@
-#include "TallowinCore/CompletionEvidence.h"
+#include "TallowinCore/document/CompletionEvidence.h"
 
 #include <boost/url.hpp>
 #include <unicode/regex.h>

@@ -1,4 +1,4 @@
-#include "TallowinCore/ScanLane.h"
+#include "TallowinCore/document/ScanLane.h"
 
 namespace tallowin {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/ScanLane.h"
+#include "TallowinCore/document/ScanLane.h"
 
 #include <cstdint>
 #include <optional>

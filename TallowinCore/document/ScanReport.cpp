@@ -1,4 +1,4 @@
-#include "TallowinCore/ScanReport.h"
+#include "TallowinCore/document/ScanReport.h"
 
 #include <algorithm>
 

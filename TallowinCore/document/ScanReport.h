@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TallowinCore/ScanLaneEvidence.h"
 #include "TallowinCore/TallowinCoreExport.h"
+#include "TallowinCore/document/ScanLaneEvidence.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
-#include "TallowinCore/SourceIdentity.h"
+#include "TallowinCore/document/SourceIdentity.h"
 
-#include "TallowinCore/TaskContractError.h"
-#include "TallowinCore/UnicodeText.h"
+#include "TallowinCore/base/UnicodeText.h"
+#include "TallowinCore/document/TaskContractError.h"
 
 #include <boost/url.hpp>
 #include <unicode/locid.h>

@@ -1,10 +1,10 @@
-#include "TallowinCore/TallowinDocument.h"
+#include "TallowinCore/document/TallowinDocument.h"
 
-#include "TallowinCore/HelperThread.h"
-#include "TallowinCore/RandomIdentifier.h"
-#include "TallowinCore/TallowinClock.h"
-#include "TallowinCore/TallowinValidationError.h"
-#include "TallowinCore/TallowinValidationHints.h"
+#include "TallowinCore/base/HelperThread.h"
+#include "TallowinCore/base/RandomIdentifier.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/document/TallowinValidationError.h"
+#include "TallowinCore/document/TallowinValidationHints.h"
 
 #include <algorithm>
 #include <charconv>

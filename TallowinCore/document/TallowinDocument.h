@@ -1,9 +1,9 @@
 #pragma once
 
-#include "TallowinCore/ScanReport.h"
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TaskCandidate.h"
-#include "TallowinCore/TaskItem.h"
+#include "TallowinCore/document/ScanReport.h"
+#include "TallowinCore/document/TaskCandidate.h"
+#include "TallowinCore/document/TaskItem.h"
 
 #include <cstdint>
 #include <optional>

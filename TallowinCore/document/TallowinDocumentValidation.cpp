@@ -1,12 +1,12 @@
-#include "TallowinCore/TallowinDocument.h"
+#include "TallowinCore/document/TallowinDocument.h"
 
-#include "TallowinCore/FlatStringSet.h"
-#include "TallowinCore/HelperThread.h"
-#include "TallowinCore/SourceIdentity.h"
-#include "TallowinCore/TallowinClock.h"
-#include "TallowinCore/TallowinValidationError.h"
-#include "TallowinCore/TallowinValidationHints.h"
-#include "TallowinCore/UnicodeText.h"
+#include "TallowinCore/base/FlatStringSet.h"
+#include "TallowinCore/base/HelperThread.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/base/UnicodeText.h"
+#include "TallowinCore/document/SourceIdentity.h"
+#include "TallowinCore/document/TallowinValidationError.h"
+#include "TallowinCore/document/TallowinValidationHints.h"
 
 #include <algorithm>
 #include <vector>

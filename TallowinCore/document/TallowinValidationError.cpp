@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinValidationError.h"
+#include "TallowinCore/document/TallowinValidationError.h"
 
 namespace tallowin {
 

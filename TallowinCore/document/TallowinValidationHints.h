@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/TallowinDocument.h"
+#include "TallowinCore/document/TallowinDocument.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TallowinCore/TaskKind.h"
-#include "TallowinCore/TaskSource.h"
+#include "TallowinCore/document/TaskKind.h"
+#include "TallowinCore/document/TaskSource.h"
 
 #include <optional>
 #include <string>

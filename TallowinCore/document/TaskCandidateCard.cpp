@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskCandidateCard.h"
+#include "TallowinCore/document/TaskCandidateCard.h"
 
 #include <unicode/locid.h>
 #include <unicode/unistr.h>

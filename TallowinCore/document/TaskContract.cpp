@@ -1,8 +1,8 @@
-#include "TallowinCore/TaskContract.h"
+#include "TallowinCore/document/TaskContract.h"
 
-#include "TallowinCore/SourceIdentity.h"
-#include "TallowinCore/TaskContractError.h"
-#include "TallowinCore/UnicodeText.h"
+#include "TallowinCore/base/UnicodeText.h"
+#include "TallowinCore/document/SourceIdentity.h"
+#include "TallowinCore/document/TaskContractError.h"
 
 namespace tallowin {
 

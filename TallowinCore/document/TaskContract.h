@@ -1,8 +1,8 @@
 #pragma once
 
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TaskKind.h"
-#include "TallowinCore/TaskSource.h"
+#include "TallowinCore/document/TaskKind.h"
+#include "TallowinCore/document/TaskSource.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskContractError.h"
+#include "TallowinCore/document/TaskContractError.h"
 
 namespace tallowin {
 

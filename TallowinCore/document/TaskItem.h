@@ -1,9 +1,9 @@
 #pragma once
 
-#include "TallowinCore/TaskHistoryEvent.h"
-#include "TallowinCore/TaskKind.h"
-#include "TallowinCore/TaskSource.h"
-#include "TallowinCore/TaskState.h"
+#include "TallowinCore/document/TaskHistoryEvent.h"
+#include "TallowinCore/document/TaskKind.h"
+#include "TallowinCore/document/TaskSource.h"
+#include "TallowinCore/document/TaskState.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskKind.h"
+#include "TallowinCore/document/TaskKind.h"
 
 namespace tallowin {
 

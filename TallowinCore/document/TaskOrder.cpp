@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskOrder.h"
+#include "TallowinCore/document/TaskOrder.h"
 
 #include <algorithm>
 #include <limits>

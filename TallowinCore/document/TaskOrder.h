@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TaskItem.h"
+#include "TallowinCore/document/TaskItem.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskState.h"
+#include "TallowinCore/document/TaskState.h"
 
 namespace tallowin {
 

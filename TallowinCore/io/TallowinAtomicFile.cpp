@@ -1,7 +1,7 @@
-#include "TallowinCore/TallowinAtomicFile.h"
+#include "TallowinCore/io/TallowinAtomicFile.h"
 
-#include "TallowinCore/RandomIdentifier.h"
-#include "TallowinCore/TallowinFileError.h"
+#include "TallowinCore/base/RandomIdentifier.h"
+#include "TallowinCore/io/TallowinFileError.h"
 
 namespace tallowin {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinFileOperations.h"
+#include "TallowinCore/io/TallowinFileOperations.h"
 
 #include <filesystem>
 #include <string>

@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinFileError.h"
+#include "TallowinCore/io/TallowinFileError.h"
 
 namespace tallowin {
 

@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinFileLocation.h"
+#include "TallowinCore/io/TallowinFileLocation.h"
 
 #include <cstdlib>
 #include <pwd.h>

@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinFileOperations.h"
+#include "TallowinCore/io/TallowinFileOperations.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
-#include "TallowinCore/TallowinMappedFile.h"
+#include "TallowinCore/io/TallowinMappedFile.h"
 
-#include "TallowinCore/FileDescriptor.h"
-#include "TallowinCore/TallowinFileError.h"
+#include "TallowinCore/io/FileDescriptor.h"
+#include "TallowinCore/io/TallowinFileError.h"
 
 #include <array>
 #include <atomic>

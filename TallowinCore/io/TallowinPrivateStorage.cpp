@@ -1,6 +1,6 @@
-#include "TallowinCore/TallowinPrivateStorage.h"
+#include "TallowinCore/io/TallowinPrivateStorage.h"
 
-#include "TallowinCore/TallowinFileError.h"
+#include "TallowinCore/io/TallowinFileError.h"
 
 #include <cerrno>
 #include <sys/stat.h>

@@ -1,8 +1,8 @@
-#include "TallowinCore/TallowinTextFile.h"
+#include "TallowinCore/io/TallowinTextFile.h"
 
-#include "TallowinCore/FileDescriptor.h"
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TallowinFileError.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/io/FileDescriptor.h"
+#include "TallowinCore/io/TallowinFileError.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinSyncError.h"
+#include "TallowinCore/merge/TallowinSyncError.h"
 
 namespace tallowin {
 

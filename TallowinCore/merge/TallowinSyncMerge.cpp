@@ -1,8 +1,8 @@
-#include "TallowinCore/TallowinSyncMerge.h"
+#include "TallowinCore/merge/TallowinSyncMerge.h"
 
-#include "TallowinCore/FlatStringSet.h"
-#include "TallowinCore/JsonWriter.h"
-#include "TallowinCore/TallowinDocumentJson.h"
+#include "TallowinCore/base/FlatStringSet.h"
+#include "TallowinCore/codec/JsonWriter.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
 
 #include <simdjson.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinDocument.h"
+#include "TallowinCore/document/TallowinDocument.h"
 
 #include <optional>
 #include <string>

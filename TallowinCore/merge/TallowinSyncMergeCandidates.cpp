@@ -1,9 +1,9 @@
-#include "TallowinCore/TallowinSyncMerge.h"
+#include "TallowinCore/merge/TallowinSyncMerge.h"
 
-#include "TallowinCore/FlatStringSet.h"
-#include "TallowinCore/SourceIdentity.h"
-#include "TallowinCore/TallowinError.h"
-#include "TallowinCore/TaskCandidateCard.h"
+#include "TallowinCore/base/FlatStringSet.h"
+#include "TallowinCore/base/TallowinError.h"
+#include "TallowinCore/document/SourceIdentity.h"
+#include "TallowinCore/document/TaskCandidateCard.h"
 
 #include <algorithm>
 #include <array>

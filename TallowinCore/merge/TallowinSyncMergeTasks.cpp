@@ -1,6 +1,6 @@
-#include "TallowinCore/TallowinSyncMerge.h"
+#include "TallowinCore/merge/TallowinSyncMerge.h"
 
-#include "TallowinCore/TallowinSyncError.h"
+#include "TallowinCore/merge/TallowinSyncError.h"
 
 #include <openssl/evp.h>
 #include <unicode/uchar.h>

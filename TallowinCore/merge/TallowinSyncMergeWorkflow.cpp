@@ -1,6 +1,6 @@
-#include "TallowinCore/TallowinSyncMerge.h"
+#include "TallowinCore/merge/TallowinSyncMerge.h"
 
-#include "TallowinCore/FlatStringSet.h"
+#include "TallowinCore/base/FlatStringSet.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "TallowinCore/TallowinSettings.h"
+#include "TallowinCore/settings/TallowinSettings.h"
 
-#include "TallowinCore/TallowinSettingsError.h"
-#include "TallowinCore/UnicodeText.h"
+#include "TallowinCore/base/UnicodeText.h"
+#include "TallowinCore/settings/TallowinSettingsError.h"
 
 #include <unordered_set>
 

@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinSettingsError.h"
+#include "TallowinCore/settings/TallowinSettingsError.h"
 
 namespace tallowin {
 

@@ -1,9 +1,9 @@
-#include "TallowinCore/TallowinSettingsFile.h"
+#include "TallowinCore/settings/TallowinSettingsFile.h"
 
-#include "TallowinCore/TallowinFileError.h"
-#include "TallowinCore/TallowinPrivateStorage.h"
-#include "TallowinCore/TallowinSettingsTOML.h"
-#include "TallowinCore/TallowinTextFile.h"
+#include "TallowinCore/io/TallowinFileError.h"
+#include "TallowinCore/io/TallowinPrivateStorage.h"
+#include "TallowinCore/io/TallowinTextFile.h"
+#include "TallowinCore/settings/TallowinSettingsTOML.h"
 
 #include <simdjson.h>
 

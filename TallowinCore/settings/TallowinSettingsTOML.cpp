@@ -1,8 +1,8 @@
-#include "TallowinCore/TallowinSettingsTOML.h"
+#include "TallowinCore/settings/TallowinSettingsTOML.h"
 
-#include "TallowinCore/JsonWriter.h"
-#include "TallowinCore/TallowinSettingsError.h"
-#include "TallowinCore/UnicodeText.h"
+#include "TallowinCore/base/UnicodeText.h"
+#include "TallowinCore/codec/JsonWriter.h"
+#include "TallowinCore/settings/TallowinSettingsError.h"
 
 #include <simdjson.h>
 

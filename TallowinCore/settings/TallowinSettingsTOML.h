@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinSettings.h"
+#include "TallowinCore/settings/TallowinSettings.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinImportReport.h"
+#include "TallowinCore/storage/TallowinImportReport.h"
 
 #include <algorithm>
 

@@ -1,14 +1,14 @@
-#include "TallowinCore/TallowinRepository.h"
+#include "TallowinCore/storage/TallowinRepository.h"
 
-#include "TallowinCore/TallowinAtomicFile.h"
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TallowinFileError.h"
-#include "TallowinCore/TallowinMappedFile.h"
-#include "TallowinCore/TallowinPrivateStorage.h"
-#include "TallowinCore/TallowinRepositoryError.h"
-#include "TallowinCore/TallowinRepositoryWriterLock.h"
-#include "TallowinCore/TallowinTextFile.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/io/TallowinAtomicFile.h"
+#include "TallowinCore/io/TallowinFileError.h"
+#include "TallowinCore/io/TallowinMappedFile.h"
+#include "TallowinCore/io/TallowinPrivateStorage.h"
+#include "TallowinCore/io/TallowinTextFile.h"
+#include "TallowinCore/storage/TallowinRepositoryError.h"
+#include "TallowinCore/storage/detail/TallowinRepositoryWriterLock.h"
 
 #include <cerrno>
 #include <future>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "TallowinCore/TallowinClock.h"
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/TallowinFileOperations.h"
-#include "TallowinCore/TallowinImportReport.h"
-#include "TallowinCore/TaskContract.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/document/TallowinDocument.h"
+#include "TallowinCore/document/TaskContract.h"
+#include "TallowinCore/io/TallowinFileOperations.h"
+#include "TallowinCore/storage/TallowinImportReport.h"
 
 #include <cstdint>
 #include <filesystem>

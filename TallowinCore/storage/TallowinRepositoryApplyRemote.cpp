@@ -1,9 +1,9 @@
-#include "TallowinCore/RandomIdentifier.h"
-#include "TallowinCore/TallowinPrivateStorage.h"
-#include "TallowinCore/TallowinRepository.h"
-#include "TallowinCore/TallowinRepositoryWriterLock.h"
-#include "TallowinCore/TallowinSyncMerge.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/base/RandomIdentifier.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/io/TallowinPrivateStorage.h"
+#include "TallowinCore/merge/TallowinSyncMerge.h"
+#include "TallowinCore/storage/TallowinRepository.h"
+#include "TallowinCore/storage/detail/TallowinRepositoryWriterLock.h"
 
 #include <string>
 

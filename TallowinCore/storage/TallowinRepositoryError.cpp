@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinRepositoryError.h"
+#include "TallowinCore/storage/TallowinRepositoryError.h"
 
 #include <string>
 

@@ -1,13 +1,13 @@
-#include "TallowinCore/TallowinRepository.h"
+#include "TallowinCore/storage/TallowinRepository.h"
 
-#include "TallowinCore/RandomIdentifier.h"
-#include "TallowinCore/TallowinError.h"
-#include "TallowinCore/TallowinFileError.h"
-#include "TallowinCore/TallowinMerge.h"
-#include "TallowinCore/TallowinPrivateStorage.h"
-#include "TallowinCore/TallowinRepositoryWriterLock.h"
-#include "TallowinCore/TallowinTextFile.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/base/RandomIdentifier.h"
+#include "TallowinCore/base/TallowinError.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/io/TallowinFileError.h"
+#include "TallowinCore/io/TallowinPrivateStorage.h"
+#include "TallowinCore/io/TallowinTextFile.h"
+#include "TallowinCore/storage/detail/TallowinRepositoryWriterLock.h"
+#include "TallowinCore/workflow/TallowinMerge.h"
 
 #include <cerrno>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "TallowinCore/TallowinAppending.h"
-#include "TallowinCore/TallowinRepository.h"
-#include "TallowinCore/TallowinRepositoryWriterLock.h"
+#include "TallowinCore/storage/TallowinRepository.h"
+#include "TallowinCore/storage/detail/TallowinRepositoryWriterLock.h"
+#include "TallowinCore/workflow/TallowinAppending.h"
 
 namespace tallowin {
 

@@ -1,9 +1,9 @@
-#include "TallowinCore/TallowinRepositoryWriterLock.h"
+#include "TallowinCore/storage/detail/TallowinRepositoryWriterLock.h"
 
-#include "TallowinCore/FileDescriptor.h"
-#include "TallowinCore/TallowinFileError.h"
-#include "TallowinCore/TallowinPrivateStorage.h"
-#include "TallowinCore/TallowinRepositoryError.h"
+#include "TallowinCore/io/FileDescriptor.h"
+#include "TallowinCore/io/TallowinFileError.h"
+#include "TallowinCore/io/TallowinPrivateStorage.h"
+#include "TallowinCore/storage/TallowinRepositoryError.h"
 
 #include <cerrno>
 #include <charconv>

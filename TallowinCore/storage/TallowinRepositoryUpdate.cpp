@@ -1,8 +1,8 @@
-#include "TallowinCore/TallowinFileError.h"
-#include "TallowinCore/TallowinRepository.h"
-#include "TallowinCore/TallowinRepositoryError.h"
-#include "TallowinCore/TallowinRepositoryWriterLock.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/io/TallowinFileError.h"
+#include "TallowinCore/storage/TallowinRepository.h"
+#include "TallowinCore/storage/TallowinRepositoryError.h"
+#include "TallowinCore/storage/detail/TallowinRepositoryWriterLock.h"
 
 #include <cerrno>
 #include <string>

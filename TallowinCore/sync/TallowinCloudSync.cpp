@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinCloudSync.h"
+#include "TallowinCore/sync/TallowinCloudSync.h"
 
 #include <cstdlib>
 #include <variant>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "TallowinCore/TallowinConnectivityWatcher.h"
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/TallowinRemoteChangeCenter.h"
-#include "TallowinCore/TallowinRepository.h"
-#include "TallowinCore/TallowinSyncEngine.h"
-#include "TallowinCore/TallowinSyncExecutor.h"
-#include "TallowinCore/TallowinSyncTransport.h"
+#include "TallowinCore/base/TallowinSyncExecutor.h"
+#include "TallowinCore/document/TallowinDocument.h"
+#include "TallowinCore/storage/TallowinRepository.h"
+#include "TallowinCore/sync/TallowinConnectivityWatcher.h"
+#include "TallowinCore/sync/TallowinRemoteChangeCenter.h"
+#include "TallowinCore/sync/TallowinSyncEngine.h"
+#include "TallowinCore/sync/TallowinSyncTransport.h"
 
 #include <exception>
 #include <filesystem>

@@ -1,9 +1,9 @@
-#include "TallowinCore/TallowinCloudTransport.h"
+#include "TallowinCore/sync/TallowinCloudTransport.h"
 
-#include "TallowinCore/TallowinCouchClient.h"
-#include "TallowinCore/TallowinCouchError.h"
-#include "TallowinCore/TallowinSyncError.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/merge/TallowinSyncError.h"
+#include "TallowinCore/sync/TallowinCouchClient.h"
+#include "TallowinCore/sync/TallowinCouchError.h"
 
 #include <chrono>
 #include <map>

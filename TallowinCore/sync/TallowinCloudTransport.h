@@ -1,8 +1,8 @@
 #pragma once
 
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinRemoteChangeCenter.h"
-#include "TallowinCore/TallowinSyncTransport.h"
+#include "TallowinCore/sync/TallowinRemoteChangeCenter.h"
+#include "TallowinCore/sync/TallowinSyncTransport.h"
 
 #include <condition_variable>
 #include <memory>

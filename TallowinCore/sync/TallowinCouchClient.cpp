@@ -1,8 +1,8 @@
-#include "TallowinCore/TallowinCouchClient.h"
+#include "TallowinCore/sync/TallowinCouchClient.h"
 
-#include "TallowinCore/CurlLibrary.h"
-#include "TallowinCore/JsonWriter.h"
-#include "TallowinCore/TallowinCouchError.h"
+#include "TallowinCore/codec/JsonWriter.h"
+#include "TallowinCore/sync/TallowinCouchError.h"
+#include "TallowinCore/sync/detail/CurlLibrary.h"
 
 #include <boost/url.hpp>
 #include <functional>

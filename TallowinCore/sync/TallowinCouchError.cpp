@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinCouchError.h"
+#include "TallowinCore/sync/TallowinCouchError.h"
 
 namespace tallowin {
 

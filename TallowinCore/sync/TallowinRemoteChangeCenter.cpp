@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinRemoteChangeCenter.h"
+#include "TallowinCore/sync/TallowinRemoteChangeCenter.h"
 
 #include <cstdint>
 #include <vector>

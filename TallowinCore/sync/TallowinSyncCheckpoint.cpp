@@ -1,13 +1,13 @@
-#include "TallowinCore/TallowinSyncCheckpoint.h"
+#include "TallowinCore/sync/TallowinSyncCheckpoint.h"
 
-#include "TallowinCore/TallowinAtomicFile.h"
+#include "TallowinCore/io/TallowinAtomicFile.h"
 
-#include "TallowinCore/JsonReadError.h"
-#include "TallowinCore/JsonWriter.h"
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TallowinFileError.h"
-#include "TallowinCore/TallowinPrivateStorage.h"
-#include "TallowinCore/TallowinTextFile.h"
+#include "TallowinCore/codec/JsonReadError.h"
+#include "TallowinCore/codec/JsonWriter.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/io/TallowinFileError.h"
+#include "TallowinCore/io/TallowinPrivateStorage.h"
+#include "TallowinCore/io/TallowinTextFile.h"
 
 #include <simdjson.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/TallowinFileOperations.h"
+#include "TallowinCore/document/TallowinDocument.h"
+#include "TallowinCore/io/TallowinFileOperations.h"
 
 #include <filesystem>
 #include <optional>

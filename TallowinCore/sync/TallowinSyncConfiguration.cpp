@@ -1,9 +1,9 @@
-#include "TallowinCore/TallowinSyncConfiguration.h"
+#include "TallowinCore/sync/TallowinSyncConfiguration.h"
 
-#include "TallowinCore/TallowinFileError.h"
-#include "TallowinCore/TallowinFileLocation.h"
-#include "TallowinCore/TallowinPrivateStorage.h"
-#include "TallowinCore/TallowinTextFile.h"
+#include "TallowinCore/io/TallowinFileError.h"
+#include "TallowinCore/io/TallowinFileLocation.h"
+#include "TallowinCore/io/TallowinPrivateStorage.h"
+#include "TallowinCore/io/TallowinTextFile.h"
 
 #include <cerrno>
 #include <cstdlib>

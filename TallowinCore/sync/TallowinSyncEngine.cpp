@@ -1,9 +1,9 @@
-#include "TallowinCore/TallowinSyncEngine.h"
+#include "TallowinCore/sync/TallowinSyncEngine.h"
 
-#include "TallowinCore/TallowinRepositoryError.h"
-#include "TallowinCore/TallowinSyncCheckpoint.h"
-#include "TallowinCore/TallowinSyncError.h"
-#include "TallowinCore/TallowinSyncMerge.h"
+#include "TallowinCore/merge/TallowinSyncError.h"
+#include "TallowinCore/merge/TallowinSyncMerge.h"
+#include "TallowinCore/storage/TallowinRepositoryError.h"
+#include "TallowinCore/sync/TallowinSyncCheckpoint.h"
 
 namespace tallowin {
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/TallowinFileOperations.h"
-#include "TallowinCore/TallowinRepository.h"
-#include "TallowinCore/TallowinSyncTransport.h"
+#include "TallowinCore/document/TallowinDocument.h"
+#include "TallowinCore/io/TallowinFileOperations.h"
+#include "TallowinCore/storage/TallowinRepository.h"
+#include "TallowinCore/sync/TallowinSyncTransport.h"
 
 #include <filesystem>
 #include <memory>

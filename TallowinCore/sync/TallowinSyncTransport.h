@@ -1,8 +1,8 @@
 #pragma once
 
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/TallowinRemoteSnapshot.h"
+#include "TallowinCore/document/TallowinDocument.h"
+#include "TallowinCore/sync/TallowinRemoteSnapshot.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "Tallowin/DelayChoice.h"
+#include "TallowinCore/workflow/DelayChoice.h"
 
 namespace tallowin {
 

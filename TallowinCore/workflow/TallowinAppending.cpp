@@ -1,9 +1,9 @@
-#include "TallowinCore/TallowinAppending.h"
+#include "TallowinCore/workflow/TallowinAppending.h"
 
-#include "TallowinCore/RandomIdentifier.h"
-#include "TallowinCore/TallowinValidationError.h"
-#include "TallowinCore/TaskContractError.h"
-#include "TallowinCore/TaskOrder.h"
+#include "TallowinCore/base/RandomIdentifier.h"
+#include "TallowinCore/document/TallowinValidationError.h"
+#include "TallowinCore/document/TaskContractError.h"
+#include "TallowinCore/document/TaskOrder.h"
 
 #include <string_view>
 #include <unordered_map>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/TaskContract.h"
+#include "TallowinCore/document/TallowinDocument.h"
+#include "TallowinCore/document/TaskContract.h"
 
 #include <string>
 #include <vector>

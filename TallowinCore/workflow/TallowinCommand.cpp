@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinCommand.h"
+#include "TallowinCore/workflow/TallowinCommand.h"
 
 namespace tallowin {
 

@@ -1,13 +1,13 @@
-#include "TallowinCore/TallowinDeciding.h"
+#include "TallowinCore/workflow/TallowinDeciding.h"
 
-#include "TallowinCore/CompletionEvidence.h"
-#include "TallowinCore/RandomIdentifier.h"
-#include "TallowinCore/SourceIdentity.h"
-#include "TallowinCore/TallowinDomainError.h"
-#include "TallowinCore/TallowinReviewQueue.h"
-#include "TallowinCore/TaskContractError.h"
-#include "TallowinCore/TaskOrder.h"
-#include "TallowinCore/UnicodeText.h"
+#include "TallowinCore/base/RandomIdentifier.h"
+#include "TallowinCore/base/UnicodeText.h"
+#include "TallowinCore/document/CompletionEvidence.h"
+#include "TallowinCore/document/SourceIdentity.h"
+#include "TallowinCore/document/TaskContractError.h"
+#include "TallowinCore/document/TaskOrder.h"
+#include "TallowinCore/workflow/TallowinDomainError.h"
+#include "TallowinCore/workflow/TallowinReviewQueue.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "TallowinCore/TallowinClock.h"
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/TaskDecision.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/document/TallowinDocument.h"
+#include "TallowinCore/workflow/TaskDecision.h"
 
 #include <string>
 

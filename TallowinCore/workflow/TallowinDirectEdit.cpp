@@ -1,8 +1,8 @@
-#include "TallowinCore/TallowinDirectEdit.h"
+#include "TallowinCore/workflow/TallowinDirectEdit.h"
 
-#include "TallowinCore/RandomIdentifier.h"
-#include "TallowinCore/TallowinError.h"
-#include "TallowinCore/UnicodeText.h"
+#include "TallowinCore/base/RandomIdentifier.h"
+#include "TallowinCore/base/TallowinError.h"
+#include "TallowinCore/base/UnicodeText.h"
 
 #include <algorithm>
 

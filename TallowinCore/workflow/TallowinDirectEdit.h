@@ -1,8 +1,8 @@
 #pragma once
 
-#include "TallowinCore/TallowinClock.h"
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TallowinDocument.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/document/TallowinDocument.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinDomainError.h"
+#include "TallowinCore/workflow/TallowinDomainError.h"
 
 namespace tallowin {
 

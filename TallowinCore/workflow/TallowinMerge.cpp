@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinMerge.h"
+#include "TallowinCore/workflow/TallowinMerge.h"
 
 #include <algorithm>
 #include <string_view>

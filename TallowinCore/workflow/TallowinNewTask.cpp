@@ -1,7 +1,7 @@
-#include "TallowinCore/TallowinNewTask.h"
+#include "TallowinCore/workflow/TallowinNewTask.h"
 
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/UnicodeText.h"
+#include "TallowinCore/base/UnicodeText.h"
+#include "TallowinCore/document/TallowinDocument.h"
 
 namespace tallowin {
 

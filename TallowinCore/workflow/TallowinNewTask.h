@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/TaskContract.h"
+#include "TallowinCore/document/TaskContract.h"
 
 #include <string>
 

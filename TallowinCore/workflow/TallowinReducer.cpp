@@ -1,9 +1,9 @@
-#include "TallowinCore/TallowinReducer.h"
-#include "TallowinCore/TallowinReducerInput.h"
+#include "TallowinCore/workflow/TallowinReducer.h"
+#include "TallowinCore/workflow/detail/TallowinReducerInput.h"
 
-#include "TallowinCore/RandomIdentifier.h"
-#include "TallowinCore/TallowinDomainError.h"
-#include "TallowinCore/TallowinReviewQueue.h"
+#include "TallowinCore/base/RandomIdentifier.h"
+#include "TallowinCore/workflow/TallowinDomainError.h"
+#include "TallowinCore/workflow/TallowinReviewQueue.h"
 
 #include <algorithm>
 #include <string_view>

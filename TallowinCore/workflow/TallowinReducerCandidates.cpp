@@ -1,11 +1,11 @@
-#include "TallowinCore/TallowinReducer.h"
-#include "TallowinCore/TallowinReducerInput.h"
+#include "TallowinCore/workflow/TallowinReducer.h"
+#include "TallowinCore/workflow/detail/TallowinReducerInput.h"
 
-#include "TallowinCore/RandomIdentifier.h"
-#include "TallowinCore/SourceIdentity.h"
-#include "TallowinCore/TallowinDomainError.h"
-#include "TallowinCore/TaskCandidateCard.h"
-#include "TallowinCore/TaskOrder.h"
+#include "TallowinCore/base/RandomIdentifier.h"
+#include "TallowinCore/document/SourceIdentity.h"
+#include "TallowinCore/document/TaskCandidateCard.h"
+#include "TallowinCore/document/TaskOrder.h"
+#include "TallowinCore/workflow/TallowinDomainError.h"
 
 #include <algorithm>
 

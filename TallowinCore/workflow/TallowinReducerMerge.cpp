@@ -1,10 +1,10 @@
-#include "TallowinCore/TallowinReducer.h"
-#include "TallowinCore/TallowinReducerInput.h"
+#include "TallowinCore/workflow/TallowinReducer.h"
+#include "TallowinCore/workflow/detail/TallowinReducerInput.h"
 
-#include "TallowinCore/RandomIdentifier.h"
-#include "TallowinCore/TallowinDomainError.h"
-#include "TallowinCore/TaskOrder.h"
-#include "TallowinCore/UnicodeText.h"
+#include "TallowinCore/base/RandomIdentifier.h"
+#include "TallowinCore/base/UnicodeText.h"
+#include "TallowinCore/document/TaskOrder.h"
+#include "TallowinCore/workflow/TallowinDomainError.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "TallowinCore/TallowinReviewQueue.h"
+#include "TallowinCore/workflow/TallowinReviewQueue.h"
 
-#include "TallowinCore/TaskOrder.h"
+#include "TallowinCore/document/TaskOrder.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskDecision.h"
+#include "TallowinCore/workflow/TaskDecision.h"
 
 namespace tallowin {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TallowinCore/TallowinClock.h"
 #include "TallowinCore/TallowinCoreExport.h"
+#include "TallowinCore/base/TallowinClock.h"
 
 #include <string>
 

@@ -1,11 +1,11 @@
 // From an action's call to the new deck being published on the main thread, against the save that follows it,
 // on the 10,000-card deck. The store's worker and main thread are driven by hand so that each part is timed
 // alone: publishing happens inside the call, the save only when the worker runs.
-#include "Tallowin/TaskStore.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
-#include "bench/generator/DeckGenerator.h"
+#include "Tallowin/store/TaskStore.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
 #include "tests/app/support/ManualExecutor.h"
 #include "tests/app/support/MemoryUserDefaults.h"
+#include "tests/support/generator/DeckGenerator.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/ProcessRunner.h"
 #include "tests/support/TemporaryFolder.h"

@@ -1,8 +1,8 @@
 // Decodes arbitrary bytes as a deck file. Rejections must be exceptions; an accepted deck must encode, and the
 // encoded text must decode to an equal document and re-encode to the same bytes. The copying and the in-place
 // parse paths must agree on every input.
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
 
 #include <cstdint>
 #include <cstdio>

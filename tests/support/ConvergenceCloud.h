@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TallowinCore/TallowinRemoteSnapshot.h"
-#include "TallowinCore/TallowinSyncTransport.h"
+#include "TallowinCore/sync/TallowinRemoteSnapshot.h"
+#include "TallowinCore/sync/TallowinSyncTransport.h"
 
 #include <functional>
 #include <memory>

@@ -35,8 +35,8 @@ constexpr int portAttempts = 3;
 
 std::filesystem::path serverScript()
 {
-    return std::filesystem::path(TALLOWIN_TEST_DATA_DIR).parent_path() / "server" / "node_modules" / "pouchdb-server"
-        / "bin" / "pouchdb-server";
+    return std::filesystem::path(TALLOWIN_TEST_SOURCE_DIR) / "server" / "node_modules" / "pouchdb-server" / "bin"
+        / "pouchdb-server";
 }
 
 std::string findOnPath(const std::string &program)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/TallowinFileOperations.h"
+#include "TallowinCore/io/TallowinFileOperations.h"
 
 #include <filesystem>
 #include <map>

@@ -1,7 +1,7 @@
 #include "tests/support/FakeSyncTransport.h"
 
-#include "TallowinCore/TallowinSyncError.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/merge/TallowinSyncError.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/TallowinDocumentJson.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
 #include "tests/support/WorkflowChecks.h"
 
 #include <map>

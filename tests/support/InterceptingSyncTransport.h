@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/TallowinSyncTransport.h"
+#include "TallowinCore/sync/TallowinSyncTransport.h"
 
 #include <functional>
 #include <memory>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "TallowinCore/TallowinClock.h"
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/TallowinRepository.h"
-#include "TallowinCore/TallowinSyncEngine.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/document/TallowinDocument.h"
+#include "TallowinCore/storage/TallowinRepository.h"
+#include "TallowinCore/sync/TallowinSyncEngine.h"
 #include "tests/support/ConvergenceCloud.h"
 #include "tests/support/TemporaryFolder.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/TallowinClock.h"
+#include "TallowinCore/base/TallowinClock.h"
 
 #include <stdexcept>
 #include <string>

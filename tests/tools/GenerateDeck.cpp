@@ -1,5 +1,5 @@
 // tallowin-generate-deck CARDS SEED OUTPUT: writes a generated deck file for tests and measurements.
-#include "bench/generator/DeckGenerator.h"
+#include "tests/support/generator/DeckGenerator.h"
 
 #include <charconv>
 #include <cstdio>

@@ -9,8 +9,8 @@
 //
 // Reports one line per change on stdout (see WriterScenario.h); exits 1 on anything unexpected.
 
-#include "TallowinCore/TallowinRepository.h"
-#include "TallowinCore/TallowinRepositoryError.h"
+#include "TallowinCore/storage/TallowinRepository.h"
+#include "TallowinCore/storage/TallowinRepositoryError.h"
 #include "tests/support/FailingFileOperations.h"
 #include "tests/tools/WriterScenario.h"
 

@@ -3,11 +3,11 @@
 // Reading records from simdjson's DOM, shared by the decoders of the deck and of task contracts.
 // Every failure is a JsonReadError naming the key; callers add the path of enclosing values.
 
-#include "TallowinCore/JsonReadError.h"
-#include "TallowinCore/ScanLane.h"
-#include "TallowinCore/TaskKind.h"
-#include "TallowinCore/TaskSource.h"
-#include "TallowinCore/TaskState.h"
+#include "TallowinCore/codec/JsonReadError.h"
+#include "TallowinCore/document/ScanLane.h"
+#include "TallowinCore/document/TaskKind.h"
+#include "TallowinCore/document/TaskSource.h"
+#include "TallowinCore/document/TaskState.h"
 
 #include <simdjson.h>
 

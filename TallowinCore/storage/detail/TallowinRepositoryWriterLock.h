@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/TallowinRepository.h"
+#include "TallowinCore/storage/TallowinRepository.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "TallowinCore/CurlLibrary.h"
+#include "TallowinCore/sync/detail/CurlLibrary.h"
 
 #include <dlfcn.h>
 #include <stdexcept>

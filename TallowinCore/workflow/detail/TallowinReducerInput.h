@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/TallowinReducer.h"
+#include "TallowinCore/workflow/TallowinReducer.h"
 
 #include <utility>
 

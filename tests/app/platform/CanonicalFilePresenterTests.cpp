@@ -1,4 +1,4 @@
-#include "Tallowin/CanonicalFilePresenter.h"
+#include "Tallowin/platform/CanonicalFilePresenter.h"
 
 #include "tests/app/support/AppTestSupport.h"
 #include "tests/support/ProcessRunner.h"

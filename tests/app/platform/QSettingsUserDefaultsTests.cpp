@@ -1,4 +1,4 @@
-#include "Tallowin/QSettingsUserDefaults.h"
+#include "Tallowin/platform/QSettingsUserDefaults.h"
 
 #include "tests/app/support/AppTestSupport.h"
 #include "tests/support/TemporaryFolder.h"

@@ -1,4 +1,4 @@
-#include "Tallowin/QtConnectivityWatcher.h"
+#include "Tallowin/platform/QtConnectivityWatcher.h"
 
 #include "tests/support/TemporaryFolder.h"
 

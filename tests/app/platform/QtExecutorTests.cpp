@@ -1,5 +1,5 @@
-#include "Tallowin/QtMainThreadExecutor.h"
-#include "Tallowin/QtWorkerExecutor.h"
+#include "Tallowin/platform/QtMainThreadExecutor.h"
+#include "Tallowin/platform/QtWorkerExecutor.h"
 
 #include "tests/app/support/AppTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "Tallowin/QtStorePanels.h"
+#include "Tallowin/platform/QtStorePanels.h"
 
 #include "tests/support/TemporaryFolder.h"
 

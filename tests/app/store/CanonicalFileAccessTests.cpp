@@ -1,4 +1,4 @@
-#include "Tallowin/CanonicalFileAccess.h"
+#include "Tallowin/store/CanonicalFileAccess.h"
 
 #include "tests/app/support/MemoryStorePanels.h"
 #include "tests/app/support/MemoryUserDefaults.h"

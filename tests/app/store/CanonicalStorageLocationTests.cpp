@@ -1,6 +1,6 @@
-#include "Tallowin/CanonicalStorageLocation.h"
+#include "Tallowin/store/CanonicalStorageLocation.h"
 
-#include "TallowinCore/TallowinFileError.h"
+#include "TallowinCore/io/TallowinFileError.h"
 #include "tests/app/support/AppTestSupport.h"
 #include "tests/support/TemporaryFolder.h"
 

@@ -1,5 +1,5 @@
-#include "TallowinCore/TallowinReloadGate.h"
-#include "TallowinCore/TallowinSaveActivity.h"
+#include "Tallowin/store/TallowinReloadGate.h"
+#include "Tallowin/store/TallowinSaveActivity.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The store's actions and its commit path: guard, notice, save activity, undo, failures.
-#include "Tallowin/TaskStore.h"
-#include "TallowinCore/TallowinDomainError.h"
-#include "TallowinCore/TallowinRepository.h"
-#include "TallowinCore/TallowinRepositoryError.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "Tallowin/store/TaskStore.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/storage/TallowinRepository.h"
+#include "TallowinCore/storage/TallowinRepositoryError.h"
+#include "TallowinCore/workflow/TallowinDomainError.h"
 #include "tests/app/support/StoreHarness.h"
 #include "tests/support/DeckBuilders.h"
 

@@ -1,7 +1,7 @@
 // Creation, storage resolution, loading and the reload gate of the task store.
-#include "Tallowin/TaskStore.h"
-#include "TallowinCore/TallowinClock.h"
-#include "TallowinCore/TallowinRepository.h"
+#include "Tallowin/store/TaskStore.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/storage/TallowinRepository.h"
 #include "tests/app/support/StoreHarness.h"
 #include "tests/support/DeckBuilders.h"
 

@@ -1,6 +1,6 @@
 // The store's cloud wiring: a coordinator for the canonical deck only, a sync after every saved change, and
 // decks from other devices shown as they arrive.
-#include "Tallowin/TaskStore.h"
+#include "Tallowin/store/TaskStore.h"
 #include "tests/app/support/StoreHarness.h"
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/FakeSyncTransport.h"

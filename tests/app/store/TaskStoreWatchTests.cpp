@@ -1,7 +1,7 @@
 // The store on the real event loop, worker thread and file watcher while tallowin-cli changes the deck.
-#include "Tallowin/QtMainThreadExecutor.h"
-#include "Tallowin/QtWorkerExecutor.h"
-#include "Tallowin/TaskStore.h"
+#include "Tallowin/platform/QtMainThreadExecutor.h"
+#include "Tallowin/platform/QtWorkerExecutor.h"
+#include "Tallowin/store/TaskStore.h"
 #include "tests/app/support/MemoryUserDefaults.h"
 #include "tests/app/support/StoreHarness.h"
 #include "tests/support/ProcessRunner.h"

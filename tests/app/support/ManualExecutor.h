@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/TallowinSyncExecutor.h"
+#include "TallowinCore/base/TallowinSyncExecutor.h"
 
 #include <cstddef>
 #include <deque>

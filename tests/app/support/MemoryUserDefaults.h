@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Tallowin/UserDefaults.h"
+#include "Tallowin/store/UserDefaults.h"
 
 #include <QHash>
 #include <QVariant>

@@ -1,7 +1,7 @@
 #include "tests/app/support/StoreHarness.h"
 
-#include "TallowinCore/TallowinRepository.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/storage/TallowinRepository.h"
 #include "tests/support/DeckBuilders.h"
 
 #include <fstream>

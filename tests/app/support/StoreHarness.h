@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Tallowin/StorePanels.h"
-#include "Tallowin/TaskStore.h"
-#include "TallowinCore/TallowinClock.h"
+#include "Tallowin/store/StorePanels.h"
+#include "Tallowin/store/TaskStore.h"
+#include "TallowinCore/base/TallowinClock.h"
 #include "tests/app/support/ManualExecutor.h"
 #include "tests/app/support/MemoryUserDefaults.h"
 #include "tests/support/TemporaryFolder.h"

@@ -1,4 +1,4 @@
-#include "TallowinCore/HelperThread.h"
+#include "TallowinCore/base/HelperThread.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TallowinCore/UnicodeText.h"
+#include "TallowinCore/base/UnicodeText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "TallowinCore/TaskCarouselPosition.h"
-#include "TallowinCore/TaskCarouselSession.h"
+#include "TallowinCore/canvas/TaskCarouselPosition.h"
+#include "TallowinCore/canvas/TaskCarouselSession.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TallowinCore/TaskReviewViewport.h"
+#include "TallowinCore/canvas/TaskReviewViewport.h"
 
 #include <gtest/gtest.h>
 

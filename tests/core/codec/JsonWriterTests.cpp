@@ -1,4 +1,4 @@
-#include "TallowinCore/JsonWriter.h"
+#include "TallowinCore/codec/JsonWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "TallowinCore/TallowinTextFile.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
-#include "bench/generator/DeckGenerator.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/io/TallowinTextFile.h"
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/generator/DeckGenerator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "TallowinCore/JsonReadError.h"
-#include "TallowinCore/TallowinDocumentJson.h"
+#include "TallowinCore/codec/JsonReadError.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
 #include "tests/support/DeckBuilders.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "TallowinCore/JsonReadError.h"
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TallowinValidationError.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/JsonReadError.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/document/TallowinDocument.h"
+#include "TallowinCore/document/TallowinValidationError.h"
 #include "tests/support/DeckBuilders.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "TallowinCore/JsonReadError.h"
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
-#include "TallowinCore/TaskMarkdownCodecError.h"
+#include "TallowinCore/codec/JsonReadError.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/TaskMarkdownCodecError.h"
 #include "tests/support/DeckBuilders.h"
 
 #include <gtest/gtest.h>

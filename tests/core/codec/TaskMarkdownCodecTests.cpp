@@ -1,10 +1,10 @@
-#include "TallowinCore/JsonReadError.h"
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TallowinValidationError.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
-#include "TallowinCore/TaskMarkdownCodecError.h"
-#include "bench/generator/DeckGenerator.h"
+#include "TallowinCore/codec/JsonReadError.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/TaskMarkdownCodecError.h"
+#include "TallowinCore/document/TallowinValidationError.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/generator/DeckGenerator.h"
 
 #include <gtest/gtest.h>
 

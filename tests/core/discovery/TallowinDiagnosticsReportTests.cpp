@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinDiagnosticsReport.h"
+#include "TallowinCore/discovery/TallowinDiagnosticsReport.h"
 #include "tests/support/DeckBuilders.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "TallowinCore/TallowinDiscoveryLink.h"
-#include "TallowinCore/TallowinDiscoveryRequest.h"
-#include "TallowinCore/TallowinError.h"
+#include "TallowinCore/base/TallowinError.h"
+#include "TallowinCore/discovery/TallowinDiscoveryLink.h"
+#include "TallowinCore/discovery/TallowinDiscoveryRequest.h"
 
 #include <gtest/gtest.h>
 

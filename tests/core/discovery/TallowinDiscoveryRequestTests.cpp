@@ -1,5 +1,5 @@
-#include "TallowinCore/TallowinDiscoveryRequest.h"
-#include "TallowinCore/TallowinError.h"
+#include "TallowinCore/base/TallowinError.h"
+#include "TallowinCore/discovery/TallowinDiscoveryRequest.h"
 
 #include "tests/support/DiscoveryPromptText.h"
 

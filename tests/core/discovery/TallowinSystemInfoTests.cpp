@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinSystemInfo.h"
+#include "TallowinCore/discovery/TallowinSystemInfo.h"
 
 #include <gtest/gtest.h>
 

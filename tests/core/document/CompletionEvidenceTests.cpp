@@ -1,4 +1,4 @@
-#include "TallowinCore/CompletionEvidence.h"
+#include "TallowinCore/document/CompletionEvidence.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

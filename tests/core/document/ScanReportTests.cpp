@@ -1,4 +1,4 @@
-#include "TallowinCore/ScanReport.h"
+#include "TallowinCore/document/ScanReport.h"
 #include "tests/support/DeckBuilders.h"
 
 #include <gtest/gtest.h>

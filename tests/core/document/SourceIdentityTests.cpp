@@ -1,5 +1,5 @@
-#include "TallowinCore/SourceIdentity.h"
-#include "TallowinCore/TaskContractError.h"
+#include "TallowinCore/document/SourceIdentity.h"
+#include "TallowinCore/document/TaskContractError.h"
 
 #include <gtest/gtest.h>
 

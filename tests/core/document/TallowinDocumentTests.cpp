@@ -1,8 +1,8 @@
-#include "TallowinCore/SourceIdentity.h"
-#include "TallowinCore/TallowinClock.h"
-#include "TallowinCore/TallowinDocument.h"
-#include "TallowinCore/TallowinValidationError.h"
-#include "TallowinCore/TaskContractError.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/document/SourceIdentity.h"
+#include "TallowinCore/document/TallowinDocument.h"
+#include "TallowinCore/document/TallowinValidationError.h"
+#include "TallowinCore/document/TaskContractError.h"
 #include "tests/support/DeckBuilders.h"
 
 #include <gtest/gtest.h>

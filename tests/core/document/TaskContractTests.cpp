@@ -1,7 +1,7 @@
-#include "TallowinCore/JsonReadError.h"
-#include "TallowinCore/TaskContract.h"
-#include "TallowinCore/TaskContractError.h"
-#include "TallowinCore/TaskContractJson.h"
+#include "TallowinCore/codec/JsonReadError.h"
+#include "TallowinCore/codec/TaskContractJson.h"
+#include "TallowinCore/document/TaskContract.h"
+#include "TallowinCore/document/TaskContractError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "TallowinCore/TallowinFileError.h"
-#include "TallowinCore/TallowinPrivateStorage.h"
+#include "TallowinCore/io/TallowinFileError.h"
+#include "TallowinCore/io/TallowinPrivateStorage.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinSyncMerge.h"
+#include "TallowinCore/merge/TallowinSyncMerge.h"
 #include "tests/support/DeckBuilders.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "TallowinCore/TallowinDocumentJson.h"
-#include "TallowinCore/TallowinSyncError.h"
-#include "TallowinCore/TallowinSyncMerge.h"
-#include "TallowinCore/TallowinValidationError.h"
-#include "bench/generator/DeckGenerator.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/document/TallowinValidationError.h"
+#include "TallowinCore/merge/TallowinSyncError.h"
+#include "TallowinCore/merge/TallowinSyncMerge.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/generator/DeckGenerator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "TallowinCore/TallowinFileError.h"
-#include "TallowinCore/TallowinSettingsError.h"
-#include "TallowinCore/TallowinSettingsFile.h"
+#include "TallowinCore/io/TallowinFileError.h"
+#include "TallowinCore/settings/TallowinSettingsError.h"
+#include "TallowinCore/settings/TallowinSettingsFile.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "TallowinCore/TallowinSettings.h"
-#include "TallowinCore/TallowinSettingsError.h"
-#include "TallowinCore/TallowinSettingsTOML.h"
+#include "TallowinCore/settings/TallowinSettings.h"
+#include "TallowinCore/settings/TallowinSettingsError.h"
+#include "TallowinCore/settings/TallowinSettingsTOML.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "TallowinCore/TallowinRepository.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/storage/TallowinRepository.h"
 #include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
 #include "tests/tools/WriterScenario.h"
@@ -34,7 +34,7 @@ using test::writer::startingDeck;
 using test::writer::withChange;
 
 constexpr const char *busy = "Tallowin is being updated by another writer. Reload and retry.";
-const fs::path helperPath = fs::path(TALLOWIN_TEST_HELPER_DIR) / "tools" / "tallowin-test-writer";
+const fs::path helperPath = fs::path(TALLOWIN_TEST_WRITER_PATH);
 
 // One run of the writer helper with its stdin and stdout connected to us.
 class WriterProcess

@@ -1,5 +1,5 @@
-#include "TallowinCore/TallowinCouchClient.h"
-#include "TallowinCore/TallowinCouchError.h"
+#include "TallowinCore/sync/TallowinCouchClient.h"
+#include "TallowinCore/sync/TallowinCouchError.h"
 #include "tests/support/CouchTestServer.h"
 
 #include <gtest/gtest.h>

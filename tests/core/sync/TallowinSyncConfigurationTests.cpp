@@ -1,6 +1,6 @@
-#include "TallowinCore/TallowinCloudTransport.h"
-#include "TallowinCore/TallowinSyncConfiguration.h"
-#include "TallowinCore/TallowinSyncError.h"
+#include "TallowinCore/merge/TallowinSyncError.h"
+#include "TallowinCore/sync/TallowinCloudTransport.h"
+#include "TallowinCore/sync/TallowinSyncConfiguration.h"
 #include "tests/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "TallowinCore/TallowinAppending.h"
-#include "TallowinCore/TallowinValidationError.h"
-#include "TallowinCore/TaskContractError.h"
+#include "TallowinCore/document/TallowinValidationError.h"
+#include "TallowinCore/document/TaskContractError.h"
+#include "TallowinCore/workflow/TallowinAppending.h"
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/WorkflowChecks.h"
 

@@ -1,5 +1,5 @@
-#include "TallowinCore/TallowinMerge.h"
-#include "TallowinCore/TallowinValidationError.h"
+#include "TallowinCore/document/TallowinValidationError.h"
+#include "TallowinCore/workflow/TallowinMerge.h"
 #include "tests/support/DeckBuilders.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "TallowinCore/TallowinDomainError.h"
-#include "TallowinCore/TallowinReducer.h"
-#include "TallowinCore/TallowinValidationError.h"
-#include "TallowinCore/TaskContractError.h"
+#include "TallowinCore/document/TallowinValidationError.h"
+#include "TallowinCore/document/TaskContractError.h"
+#include "TallowinCore/workflow/TallowinDomainError.h"
+#include "TallowinCore/workflow/TallowinReducer.h"
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/WorkflowChecks.h"
 

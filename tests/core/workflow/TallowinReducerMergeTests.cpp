@@ -1,5 +1,5 @@
-#include "TallowinCore/TallowinDomainError.h"
-#include "TallowinCore/TallowinReducer.h"
+#include "TallowinCore/workflow/TallowinDomainError.h"
+#include "TallowinCore/workflow/TallowinReducer.h"
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/WorkflowChecks.h"
 

@@ -1,4 +1,4 @@
-#include "TallowinCore/TallowinReviewQueue.h"
+#include "TallowinCore/workflow/TallowinReviewQueue.h"
 #include "tests/support/DeckBuilders.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
-#include "bench/generator/DeckGenerator.h"
+#include "tests/support/generator/DeckGenerator.h"
 
-#include "TallowinCore/SourceIdentity.h"
-#include "TallowinCore/TallowinClock.h"
-#include "TallowinCore/TaskMarkdownCodec.h"
-#include "bench/generator/DeckRandom.h"
-#include "bench/generator/DeckText.h"
+#include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/document/SourceIdentity.h"
+#include "tests/support/generator/DeckRandom.h"
+#include "tests/support/generator/DeckText.h"
 
 #include <algorithm>
 #include <array>

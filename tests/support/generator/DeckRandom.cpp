@@ -1,4 +1,4 @@
-#include "bench/generator/DeckRandom.h"
+#include "tests/support/generator/DeckRandom.h"
 
 namespace tallowin::bench {
 

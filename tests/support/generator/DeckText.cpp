@@ -1,4 +1,4 @@
-#include "bench/generator/DeckText.h"
+#include "tests/support/generator/DeckText.h"
 
 #include <array>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bench/generator/DeckRandom.h"
+#include "tests/support/generator/DeckRandom.h"
 
 #include <cstddef>
 #include <string>
