@@ -34,10 +34,10 @@ int runCodexLink(const CliContext &context)
 int runDiagnostics(const CliContext &context)
 {
     TallowinDiagnosticsInput input;
-    input.fileURL = context.deckPath;
-    input.document = loadDeck(input.fileURL);
-    input.settingsFileURL = TallowinFileLocation::settingsPath(input.fileURL);
-    input.settings = settingsIfPresent(input.settingsFileURL);
+    input.filePath = context.deckPath;
+    input.document = loadDeck(input.filePath);
+    input.settingsFilePath = TallowinFileLocation::settingsPath(input.filePath);
+    input.settings = settingsIfPresent(input.settingsFilePath);
     input.shortVersion = TallowinSystemInfo::shortVersion();
     input.buildNumber = TallowinSystemInfo::buildNumber();
     input.operatingSystemVersion = TallowinSystemInfo::operatingSystemVersion();

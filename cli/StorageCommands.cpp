@@ -20,14 +20,14 @@ int runInit(const CliContext &context)
 
 int runImport(const CliContext &context, const std::vector<std::string> &files)
 {
-    std::vector<std::filesystem::path> urls;
-    urls.reserve(files.size());
+    std::vector<std::filesystem::path> paths;
+    paths.reserve(files.size());
     for (const std::string &file : files)
-        urls.push_back(std::filesystem::absolute(file));
-    const TallowinImportReport report = openRepository(context)->importFiles(urls);
+        paths.push_back(std::filesystem::absolute(file));
+    const TallowinImportReport report = openRepository(context)->importFiles(paths);
     context.out << report.summary() << '\n';
     for (const TallowinImportReport::Source &source : report.sources) {
-        context.out << source.url.string() << ": " << rawValue(source.outcome);
+        context.out << source.path.string() << ": " << rawValue(source.outcome);
         if (source.reason)
             context.out << ". " << *source.reason;
         context.out << '\n';

@@ -40,10 +40,10 @@ std::filesystem::path folderToWatch(const std::filesystem::path &file)
 
 } // namespace
 
-CanonicalFilePresenter::CanonicalFilePresenter(const std::filesystem::path &presentedItemURL, QObject *parent)
+CanonicalFilePresenter::CanonicalFilePresenter(const std::filesystem::path &presentedItemPath, QObject *parent)
     : QObject(parent)
-    , m_presentedItemURL(presentedItemURL)
-    , m_watchedFile(standardized(presentedItemURL))
+    , m_presentedItemPath(presentedItemPath)
+    , m_watchedFile(standardized(presentedItemPath))
     , m_watcher(this)
 {
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &CanonicalFilePresenter::fileEvent);
@@ -52,10 +52,10 @@ CanonicalFilePresenter::CanonicalFilePresenter(const std::filesystem::path &pres
     m_snapshot = FileSnapshot::of(m_watchedFile);
 }
 
-void CanonicalFilePresenter::setPresentedItemURL(const std::filesystem::path &presentedItemURL)
+void CanonicalFilePresenter::setPresentedItemPath(const std::filesystem::path &presentedItemPath)
 {
-    m_presentedItemURL = presentedItemURL;
-    m_watchedFile = standardized(presentedItemURL);
+    m_presentedItemPath = presentedItemPath;
+    m_watchedFile = standardized(presentedItemPath);
     disarm();
     m_fileTouched = false;
     arm();

@@ -20,11 +20,11 @@ class CanonicalFilePresenter : public QObject
     Q_OBJECT
 
 public:
-    explicit CanonicalFilePresenter(const std::filesystem::path &presentedItemURL, QObject *parent = nullptr);
+    explicit CanonicalFilePresenter(const std::filesystem::path &presentedItemPath, QObject *parent = nullptr);
 
-    const std::filesystem::path &presentedItemURL() const { return m_presentedItemURL; }
+    const std::filesystem::path &presentedItemPath() const { return m_presentedItemPath; }
     // Watches another file from now on; changes of the previous one are no longer reported.
-    void setPresentedItemURL(const std::filesystem::path &presentedItemURL);
+    void setPresentedItemPath(const std::filesystem::path &presentedItemPath);
     // Called after changed() for every reported change.
     void setOnChange(std::function<void()> onChange) { m_onChange = std::move(onChange); }
 
@@ -52,7 +52,7 @@ private:
     void armEntry(Watch &watch, const std::filesystem::path &path);
     void disarm();
 
-    std::filesystem::path m_presentedItemURL;
+    std::filesystem::path m_presentedItemPath;
     std::filesystem::path m_watchedFile;
     std::function<void()> m_onChange;
     QFileSystemWatcher m_watcher;

@@ -21,11 +21,11 @@ void CanonicalFileAccess::rememberPickedFile(const std::filesystem::path &picked
 {
     // Absolute first: a relative path in the defaults would mean another file once the working folder changes.
     const std::filesystem::path location = std::filesystem::absolute(picked);
-    m_securityScopedURL.reset();
+    m_securityScopedPath.reset();
     const QByteArray bytes = QByteArray::fromStdString(location.native());
     m_defaults.setData(QString::fromUtf8(UserDefaults::fileBookmarkKey), bytes);
     m_defaults.setString(QString::fromUtf8(UserDefaults::filePathKey), QFile::decodeName(bytes));
-    m_securityScopedURL = location;
+    m_securityScopedPath = location;
 }
 
 std::optional<std::filesystem::path> CanonicalFileAccess::chooseImportFile(StorePanels &panels)

@@ -28,11 +28,11 @@ public:
     static std::vector<std::filesystem::path> importSources(
         const std::filesystem::path &chosen, const std::filesystem::path &canonical);
 
-    const std::optional<std::filesystem::path> &securityScopedURL() const { return m_securityScopedURL; }
+    const std::optional<std::filesystem::path> &securityScopedPath() const { return m_securityScopedPath; }
 
 private:
     UserDefaults &m_defaults;
-    std::optional<std::filesystem::path> m_securityScopedURL;
+    std::optional<std::filesystem::path> m_securityScopedPath;
 };
 
 } // namespace tallowin

@@ -30,16 +30,16 @@ struct TaskStore::LoadResult
 };
 
 TaskStore::TaskStore(
-    std::optional<std::filesystem::path> fileURL, bool observesExternalChanges, Services services, QObject *parent)
+    std::optional<std::filesystem::path> filePath, bool observesExternalChanges, Services services, QObject *parent)
     : QObject(parent)
     , m_services(std::move(services))
     , m_document(std::make_shared<const TallowinDocument>(seedDocument(m_services.clock())))
     , m_settings(TallowinSettings::defaults())
     , m_observesExternalChanges(observesExternalChanges)
 {
-    resolveStorage(fileURL);
-    m_repository = std::make_shared<TallowinRepository>(m_fileURL, m_services.clock);
-    m_settingsFileURL = TallowinFileLocation::settingsPath(m_fileURL);
+    resolveStorage(filePath);
+    m_repository = std::make_shared<TallowinRepository>(m_filePath, m_services.clock);
+    m_settingsFilePath = TallowinFileLocation::settingsPath(m_filePath);
     m_fileAccess = std::make_unique<CanonicalFileAccess>(*m_services.userDefaults);
     m_discoveryRunner
         = std::make_unique<LocalDiscoveryRunner>(m_services.worker, m_services.mainThread, m_services.openLink);
@@ -60,26 +60,26 @@ TallowinDocument TaskStore::seedDocument(TallowinInstant now)
     return TallowinMerge::emptyDeck(now);
 }
 
-void TaskStore::resolveStorage(const std::optional<std::filesystem::path> &fileURL)
+void TaskStore::resolveStorage(const std::optional<std::filesystem::path> &filePath)
 {
-    std::optional<std::filesystem::path> explicitLocation = fileURL;
+    std::optional<std::filesystem::path> explicitLocation = filePath;
     if (!explicitLocation) {
         // Set to anything, even an empty text, the variable names the deck.
         if (const auto path = m_services.environment("TALLOWIN_FILE_PATH"))
             explicitLocation = std::filesystem::path(*path);
     }
     if (explicitLocation) {
-        m_fileURL = *explicitLocation;
+        m_filePath = *explicitLocation;
         m_usesCanonicalStorage = false;
         return;
     }
     m_usesCanonicalStorage = true;
     try {
-        m_fileURL = m_services.defaultDeckFile();
+        m_filePath = m_services.defaultDeckFile();
     } catch (...) {
         m_storageResolutionError = storageErrorPrefix + failureText(std::current_exception());
         // A harmless target for a repository that is never used.
-        m_fileURL = "/dev/null";
+        m_filePath = "/dev/null";
     }
 }
 
@@ -87,13 +87,13 @@ void TaskStore::installPresenters()
 {
     const QPointer<TaskStore> self(this);
     delete m_filePresenter;
-    m_filePresenter = new CanonicalFilePresenter(m_fileURL, this);
+    m_filePresenter = new CanonicalFilePresenter(m_filePath, this);
     m_filePresenter->setOnChange([self] {
         if (self)
             self->presentedFileChanged();
     });
     delete m_settingsPresenter;
-    m_settingsPresenter = new CanonicalFilePresenter(m_settingsFileURL, this);
+    m_settingsPresenter = new CanonicalFilePresenter(m_settingsFilePath, this);
     m_settingsPresenter->setOnChange([self] {
         if (!self)
             return;
@@ -109,7 +109,7 @@ std::optional<std::filesystem::path> TaskStore::watchedFile() const
 {
     if (!m_filePresenter)
         return std::nullopt;
-    return m_filePresenter->presentedItemURL();
+    return m_filePresenter->presentedItemPath();
 }
 
 void TaskStore::acknowledgeOwnWrite(const std::optional<FileSnapshot> &written)
@@ -222,7 +222,7 @@ void TaskStore::startCloudSyncIfNeeded()
 {
     if (!m_usesCanonicalStorage || m_cloudSync || !m_services.makeCloudSync)
         return;
-    m_cloudSync = m_services.makeCloudSync(m_repository, m_fileURL.parent_path());
+    m_cloudSync = m_services.makeCloudSync(m_repository, m_filePath.parent_path());
     if (!m_cloudSync)
         return;
     const QPointer<TaskStore> self(this);
@@ -239,7 +239,7 @@ void TaskStore::startCloudSyncIfNeeded()
 
 void TaskStore::recordFilePath()
 {
-    m_services.userDefaults->setString(UserDefaults::filePathKey, QString::fromStdString(m_fileURL.string()));
+    m_services.userDefaults->setString(UserDefaults::filePathKey, QString::fromStdString(m_filePath.string()));
 }
 
 // Settings --------------------------------------------------------------------------------------------------------
@@ -247,10 +247,10 @@ void TaskStore::recordFilePath()
 void TaskStore::loadSettings(bool createIfMissing)
 {
     if (createIfMissing) {
-        setSettings(TallowinSettingsFile::loadOrCreate(m_settingsFileURL));
+        setSettings(TallowinSettingsFile::loadOrCreate(m_settingsFilePath));
         return;
     }
-    if (std::optional<TallowinSettings> stored = TallowinSettingsFile::loadIfPresent(m_settingsFileURL))
+    if (std::optional<TallowinSettings> stored = TallowinSettingsFile::loadIfPresent(m_settingsFilePath))
         setSettings(std::move(*stored));
 }
 
@@ -259,11 +259,11 @@ void TaskStore::saveSettings(const TallowinSettings &settings)
     TallowinSettings validated = settings.validated();
     const std::string text = TallowinSettingsTOML::encode(validated);
     std::error_code error;
-    if (std::filesystem::exists(m_settingsFileURL, error))
-        TallowinPrivateStorage::protectFile(m_settingsFileURL);
+    if (std::filesystem::exists(m_settingsFilePath, error))
+        TallowinPrivateStorage::protectFile(m_settingsFilePath);
     TallowinFileOperations operations;
-    TallowinAtomicFile::write(m_settingsFileURL, text, operations);
-    TallowinPrivateStorage::protectFile(m_settingsFileURL);
+    TallowinAtomicFile::write(m_settingsFilePath, text, operations);
+    TallowinPrivateStorage::protectFile(m_settingsFilePath);
     setSettings(std::move(validated));
     setNotice("Saved Tallowin settings. Scheduled scans will use them on the next hourly check.");
 }

@@ -66,7 +66,7 @@ public:
 
     static constexpr const char *storageErrorPrefix = "Tallowin could not locate your existing task folder: ";
 
-    TaskStore(std::optional<std::filesystem::path> fileURL, bool observesExternalChanges, Services services,
+    TaskStore(std::optional<std::filesystem::path> filePath, bool observesExternalChanges, Services services,
         QObject *parent = nullptr);
     ~TaskStore() override;
 
@@ -91,8 +91,8 @@ public:
     bool observesExternalChanges() const { return m_observesExternalChanges; }
     bool usesCanonicalStorage() const { return m_usesCanonicalStorage; }
     const std::optional<std::string> &storageResolutionError() const { return m_storageResolutionError; }
-    const std::filesystem::path &fileURL() const { return m_fileURL; }
-    const std::filesystem::path &settingsFileURL() const { return m_settingsFileURL; }
+    const std::filesystem::path &filePath() const { return m_filePath; }
+    const std::filesystem::path &settingsFilePath() const { return m_settingsFilePath; }
     const CanonicalFileAccess &fileAccess() const { return *m_fileAccess; }
 
     DeckHeaderPresentation headerPresentation() const;
@@ -206,7 +206,7 @@ signals:
 private:
     struct LoadResult;
 
-    void resolveStorage(const std::optional<std::filesystem::path> &fileURL);
+    void resolveStorage(const std::optional<std::filesystem::path> &filePath);
     void installPresenters();
     void runLoad();
     void finishLoad(std::shared_ptr<LoadResult> result);
@@ -260,9 +260,9 @@ private:
     bool m_observesExternalChanges = false;
     bool m_usesCanonicalStorage = false;
     std::optional<std::string> m_storageResolutionError;
-    std::filesystem::path m_fileURL;
+    std::filesystem::path m_filePath;
     std::shared_ptr<TallowinRepository> m_repository;
-    std::filesystem::path m_settingsFileURL;
+    std::filesystem::path m_settingsFilePath;
     std::unique_ptr<CanonicalFileAccess> m_fileAccess;
     CanonicalFilePresenter *m_filePresenter = nullptr;
     CanonicalFilePresenter *m_settingsPresenter = nullptr;

@@ -38,7 +38,7 @@ void TaskStore::importFile()
 
 void TaskStore::importChosenFile(const std::filesystem::path &chosen)
 {
-    const std::vector<std::filesystem::path> sources = CanonicalFileAccess::importSources(chosen, m_fileURL);
+    const std::vector<std::filesystem::path> sources = CanonicalFileAccess::importSources(chosen, m_filePath);
     if (sources.empty())
         return;
     auto report = std::make_shared<TallowinImportReport>();
@@ -64,8 +64,8 @@ std::string TaskStore::diagnosticsReport() const
     TallowinDiagnosticsInput input;
     input.document = *m_document;
     input.settings = m_settings;
-    input.fileURL = m_fileURL;
-    input.settingsFileURL = m_settingsFileURL;
+    input.filePath = m_filePath;
+    input.settingsFilePath = m_settingsFilePath;
     input.importReport = m_importReport;
     input.shortVersion = TallowinSystemInfo::shortVersion();
     input.buildNumber = TallowinSystemInfo::buildNumber();
@@ -102,7 +102,7 @@ void TaskStore::startDiscovery()
     setScanStatus("Checking Slack access and looking for tasks…");
     m_discoveryInFlight = true;
     const QPointer<TaskStore> self(this);
-    m_discoveryRunner->openScan(m_fileURL, [self](std::exception_ptr failure) {
+    m_discoveryRunner->openScan(m_filePath, [self](std::exception_ptr failure) {
         if (!self)
             return;
         TaskStore &store = *self;

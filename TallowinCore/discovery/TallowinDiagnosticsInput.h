@@ -15,8 +15,8 @@ struct TallowinDiagnosticsInput
 {
     TallowinDocument document;
     TallowinSettings settings = TallowinSettings::defaults();
-    std::filesystem::path fileURL;
-    std::filesystem::path settingsFileURL;
+    std::filesystem::path filePath;
+    std::filesystem::path settingsFilePath;
     // The last import of this session, if any.
     std::optional<TallowinImportReport> importReport;
     // Empty texts are reported as "unknown".

@@ -121,7 +121,7 @@ void appendImport(std::string &out, const TallowinImportReport &report)
     for (const TallowinImportReport::Source &source : report.sources) {
         if (&source != &report.sources.front())
             out += '\n';
-        out += "- " + source.url.string() + ": ";
+        out += "- " + source.path.string() + ": ";
         out += rawValue(source.outcome);
         out += ". " + source.reason.value_or("");
     }
@@ -142,8 +142,8 @@ std::string TallowinDiagnosticsReport::build(const TallowinDiagnosticsInput &inp
     out += "App: " + orUnknown(input.shortVersion) + " (" + orUnknown(input.buildNumber) + ")\n";
     // The wording of the platform the report format was made for.
     out += "macOS: " + orUnknown(input.operatingSystemVersion) + "\n";
-    out += "Canonical file: " + input.fileURL.string() + "\n";
-    out += "Settings file: " + input.settingsFileURL.string() + "\n";
+    out += "Canonical file: " + input.filePath.string() + "\n";
+    out += "Settings file: " + input.settingsFilePath.string() + "\n";
     out += "Automatic scan: ";
     out += yesNo(settings.automaticScanEnabled);
     out += "\nScan interval hours: " + std::to_string(settings.scanIntervalHours) + "\n";

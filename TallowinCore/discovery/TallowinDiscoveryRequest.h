@@ -15,9 +15,9 @@ struct TALLOWIN_CORE_EXPORT TallowinDiscoveryRequest
     // Six lines, each ended by a line feed.
     static std::string_view instructions();
 
-    // fileURL is the deck file's absolute path; it is carried as is, slashes written as "\/". Throws
+    // filePath is the deck file's absolute path; it is carried as is, slashes written as "\/". Throws
     // TallowinError when the path is not UTF-8, since the text handed to the agent must be.
-    static std::string prompt(const std::filesystem::path &fileURL);
+    static std::string prompt(const std::filesystem::path &filePath);
 };
 
 } // namespace tallowin

@@ -18,7 +18,7 @@ struct TALLOWIN_CORE_EXPORT TallowinImportReport
 
     struct Source
     {
-        std::filesystem::path url;
+        std::filesystem::path path;
         Outcome outcome = Outcome::imported;
         std::optional<std::string> reason;
 
@@ -27,7 +27,7 @@ struct TALLOWIN_CORE_EXPORT TallowinImportReport
 
     TallowinDocument document;
     std::vector<Source> sources;
-    std::optional<std::filesystem::path> backupURL;
+    std::optional<std::filesystem::path> backupPath;
 
     std::size_t importedCount() const;
     // "Import: 2 imported, 1 already present, 0 inaccessible, 1 invalid."

@@ -65,17 +65,17 @@ void removeLeftoverTemporaries(TallowinFileOperations &operations, const std::fi
 } // namespace
 
 TallowinRepository::TallowinRepository(
-    std::filesystem::path fileURL, Clock clock, std::shared_ptr<TallowinFileOperations> fileOperations)
-    : m_fileURL(std::move(fileURL))
+    std::filesystem::path filePath, Clock clock, std::shared_ptr<TallowinFileOperations> fileOperations)
+    : m_filePath(std::move(filePath))
     , m_clock(std::move(clock))
     , m_fileOperations(fileOperations ? std::move(fileOperations) : std::make_shared<TallowinFileOperations>())
 { }
 
 TallowinRepository::~TallowinRepository() = default;
 
-std::filesystem::path TallowinRepository::lockURL() const
+std::filesystem::path TallowinRepository::lockPath() const
 {
-    return std::filesystem::path(m_fileURL.native() + ".lock");
+    return std::filesystem::path(m_filePath.native() + ".lock");
 }
 
 TallowinDocument TallowinRepository::load()
@@ -87,11 +87,11 @@ TallowinDocument TallowinRepository::load()
 TallowinDocument TallowinRepository::prepareIfNeeded(const TallowinDocument &seed)
 {
     const std::lock_guard guard(m_mutex);
-    if (entryExists(m_fileURL))
+    if (entryExists(m_filePath))
         return readCanonical();
-    const WriterLock lock(lockURL());
+    const WriterLock lock(lockPath());
     // Another process may have created the deck between our look and the lock; its deck wins.
-    if (entryExists(m_fileURL))
+    if (entryExists(m_filePath))
         return readCanonical();
     writeCanonical(seed);
     return seed;
@@ -100,7 +100,7 @@ TallowinDocument TallowinRepository::prepareIfNeeded(const TallowinDocument &see
 TallowinDocument TallowinRepository::save(TallowinDocument document, std::int64_t expectedRevision)
 {
     const std::lock_guard guard(m_mutex);
-    const WriterLock lock(lockURL());
+    const WriterLock lock(lockPath());
     // The new deck is validated and encoded on a second thread while this one reads the file on disk:
     // the two do not depend on each other, and the save path is the one every change takes.
     std::future<std::vector<std::string>> encoded = std::async(std::launch::async, [&document] {
@@ -128,12 +128,12 @@ TallowinDocument TallowinRepository::save(TallowinDocument document, std::int64_
 
 TallowinDocument TallowinRepository::readCanonical()
 {
-    checkFolderOf(m_fileURL);
-    TallowinPrivateStorage::protectFile(m_fileURL);
+    checkFolderOf(m_filePath);
+    TallowinPrivateStorage::protectFile(m_filePath);
     if (m_mapsFileWhenReading)
         return TaskMarkdownCodec::decodeConsuming(
-            TallowinMappedFile::map(m_fileURL, TallowinDocumentJson::paddingBytes()));
-    return TaskMarkdownCodec::decodeConsuming(TallowinTextFile::read(m_fileURL));
+            TallowinMappedFile::map(m_filePath, TallowinDocumentJson::paddingBytes()));
+    return TaskMarkdownCodec::decodeConsuming(TallowinTextFile::read(m_filePath));
 }
 
 void TallowinRepository::writeCanonical(const TallowinDocument &document)
@@ -144,9 +144,9 @@ void TallowinRepository::writeCanonical(const TallowinDocument &document)
 
 void TallowinRepository::writeCanonicalText(const std::vector<std::string> &pieces)
 {
-    TallowinPrivateStorage::protectFile(m_fileURL);
-    writeAtomically(m_fileURL, pieces);
-    TallowinPrivateStorage::protectFile(m_fileURL);
+    TallowinPrivateStorage::protectFile(m_filePath);
+    writeAtomically(m_filePath, pieces);
+    TallowinPrivateStorage::protectFile(m_filePath);
 }
 
 void TallowinRepository::writeAtomically(const std::filesystem::path &path, const std::string &text)

@@ -27,15 +27,15 @@ public:
     // What update() makes of the deck it read: the deck to store, or nothing to leave the file as it is.
     using Change = std::function<std::optional<TallowinDocument>(TallowinDocument &&current)>;
 
-    explicit TallowinRepository(std::filesystem::path fileURL, Clock clock = &TallowinClock::current,
+    explicit TallowinRepository(std::filesystem::path filePath, Clock clock = &TallowinClock::current,
         std::shared_ptr<TallowinFileOperations> fileOperations = nullptr);
     ~TallowinRepository();
     TallowinRepository(const TallowinRepository &) = delete;
     TallowinRepository &operator=(const TallowinRepository &) = delete;
 
-    const std::filesystem::path &fileURL() const { return m_fileURL; }
+    const std::filesystem::path &filePath() const { return m_filePath; }
     // The canonical path with ".lock" appended.
-    std::filesystem::path lockURL() const;
+    std::filesystem::path lockPath() const;
 
     // Reads and decodes without a lock; relies on writers replacing the file atomically.
     TallowinDocument load();
@@ -58,7 +58,7 @@ public:
     // keeping a backup of the replaced deck in "SyncBackups"; a merge that changes nothing writes nothing.
     TallowinDocument applyRemote(const TallowinDocument &remote, const TallowinDocument &basedOn);
     // Merges other deck files into the canonical one, reporting per file.
-    TallowinImportReport importFiles(const std::vector<std::filesystem::path> &urls);
+    TallowinImportReport importFiles(const std::vector<std::filesystem::path> &paths);
 
     // Reads map the deck file instead of copying it. Only for a process that has called
     // TallowinMappedFile::exitCleanlyOnTruncation(), since another program cutting the file short in place
@@ -79,7 +79,7 @@ private:
     void writeAtomically(const std::filesystem::path &path, const std::string &text);
     void writeAtomically(const std::filesystem::path &path, const std::vector<std::string> &pieces);
 
-    std::filesystem::path m_fileURL;
+    std::filesystem::path m_filePath;
     Clock m_clock;
     std::shared_ptr<TallowinFileOperations> m_fileOperations;
     std::mutex m_mutex;

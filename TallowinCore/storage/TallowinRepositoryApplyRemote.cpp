@@ -14,13 +14,13 @@ namespace tallowin {
 TallowinDocument TallowinRepository::applyRemote(const TallowinDocument &remote, const TallowinDocument &basedOn)
 {
     const std::lock_guard guard(m_mutex);
-    const WriterLock lock(lockURL());
+    const WriterLock lock(lockPath());
     TallowinDocument local = readCanonical();
     TallowinDocument merged = TallowinSyncMerge::reconcile(&basedOn, local, remote);
     if (TallowinSyncMerge::equivalent(merged, local))
         return local;
 
-    const std::filesystem::path folder = m_fileURL.parent_path() / "SyncBackups";
+    const std::filesystem::path folder = m_filePath.parent_path() / "SyncBackups";
     TallowinPrivateStorage::prepareDirectory(folder);
     const std::filesystem::path backup
         = folder / ("Tallowin-" + std::to_string(local.revision) + "-" + RandomIdentifier::uppercaseUUID() + ".md");

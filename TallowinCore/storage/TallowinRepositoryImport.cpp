@@ -156,43 +156,43 @@ FileResult mergeFile(TallowinDocument &accumulated, TallowinDocument incoming, T
 // Holds the writer lock throughout, so no other writer changes the canonical file between the read and the
 // write. Input files are only read. Only the lock, the canonical file, the backup and the final write can
 // fail the whole import; each input file's own trouble becomes its entry in the report.
-TallowinImportReport TallowinRepository::importFiles(const std::vector<std::filesystem::path> &urls)
+TallowinImportReport TallowinRepository::importFiles(const std::vector<std::filesystem::path> &paths)
 {
     const std::lock_guard guard(m_mutex);
-    const WriterLock lock(lockURL());
+    const WriterLock lock(lockPath());
     const TallowinInstant now = m_clock();
 
-    const bool canonicalExisted = fileExists(m_fileURL);
+    const bool canonicalExisted = fileExists(m_filePath);
     TallowinDocument starting = canonicalExisted ? readCanonical() : TallowinMerge::emptyDeck(now);
-    const std::filesystem::path canonical = standardised(m_fileURL);
+    const std::filesystem::path canonical = standardised(m_filePath);
 
     TallowinImportReport report;
     TallowinDocument accumulated = starting;
     std::unordered_set<std::string> seenPaths;
-    for (const std::filesystem::path &url : urls) {
-        const std::filesystem::path path = standardised(url);
+    for (const std::filesystem::path &given : paths) {
+        const std::filesystem::path path = standardised(given);
         if (!seenPaths.insert(path.native()).second)
             continue;
         if (path == canonical) {
-            report.sources.push_back({url, Outcome::duplicate, "This is the canonical file."});
+            report.sources.push_back({given, Outcome::duplicate, "This is the canonical file."});
             continue;
         }
         std::string text;
         try {
             text = TallowinTextFile::read(path);
         } catch (const std::filesystem::filesystem_error &error) {
-            report.sources.push_back({url, Outcome::inaccessible, std::string(error.what())});
+            report.sources.push_back({given, Outcome::inaccessible, std::string(error.what())});
             continue;
         }
         TallowinDocument decoded;
         try {
             decoded = TaskMarkdownCodec::decode(text, TallowinTextFile::spareCapacity(text));
         } catch (const TallowinError &error) {
-            report.sources.push_back({url, Outcome::invalid, std::string(error.what())});
+            report.sources.push_back({given, Outcome::invalid, std::string(error.what())});
             continue;
         }
         FileResult result = mergeFile(accumulated, std::move(decoded), now);
-        report.sources.push_back({url, result.outcome, std::move(result.reason)});
+        report.sources.push_back({given, result.outcome, std::move(result.reason)});
     }
 
     if (holdsSameContent(accumulated, starting, now)) {
@@ -202,13 +202,13 @@ TallowinImportReport TallowinRepository::importFiles(const std::vector<std::file
 
     if (canonicalExisted) {
         // The copy is of the bytes on disk, not a re-encoding, so the backup restores exactly what was there.
-        const std::filesystem::path folder = m_fileURL.parent_path() / "ImportBackups";
+        const std::filesystem::path folder = m_filePath.parent_path() / "ImportBackups";
         TallowinPrivateStorage::prepareDirectory(folder);
         const std::filesystem::path backup = folder
             / ("Tallowin-" + std::to_string(starting.revision) + "-" + RandomIdentifier::uppercaseUUID() + ".md");
-        writeAtomically(backup, TallowinTextFile::read(m_fileURL));
+        writeAtomically(backup, TallowinTextFile::read(m_filePath));
         TallowinPrivateStorage::protectFile(backup);
-        report.backupURL = backup;
+        report.backupPath = backup;
     }
     accumulated.revision = starting.revision + 1;
     accumulated.updatedAt = TallowinClock::now(now);

@@ -8,7 +8,7 @@ namespace tallowin {
 TallowinDocument TallowinRepository::ingest(const std::vector<TaskContract> &contracts)
 {
     const std::lock_guard guard(m_mutex);
-    const WriterLock lock(lockURL());
+    const WriterLock lock(lockPath());
     const TallowinDocument current = readCanonical();
     TallowinDocument next = TallowinAppending::appending(current, contracts, TallowinClock::now(m_clock()));
     if (next == current)

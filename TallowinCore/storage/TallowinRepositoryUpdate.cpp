@@ -45,8 +45,8 @@ std::optional<TallowinDocument> TallowinRepository::update(
     const Change &change, std::optional<std::int64_t> expectedRevision)
 {
     const std::lock_guard guard(m_mutex);
-    const WriterLock lock(lockURL());
-    const FileState read = stateOf(m_fileURL);
+    const WriterLock lock(lockPath());
+    const FileState read = stateOf(m_filePath);
     TallowinDocument current = readCanonical();
     const std::int64_t readRevision = current.revision;
     if (expectedRevision && *expectedRevision != readRevision)
@@ -63,7 +63,7 @@ std::optional<TallowinDocument> TallowinRepository::update(
     const std::vector<std::string> text = TaskMarkdownCodec::encodePieces(stored);
 
     // Only a writer that ignores the lock can have touched the file; what it wrote is read again only then.
-    if (stateOf(m_fileURL) != read) {
+    if (stateOf(m_filePath) != read) {
         const std::int64_t revisionOnDisk = readCanonical().revision;
         if (revisionOnDisk != readRevision)
             throw TallowinRepositoryError::revisionConflict(readRevision, revisionOnDisk);

@@ -8,11 +8,11 @@
 namespace tallowin {
 
 TallowinSyncEngine::TallowinSyncEngine(std::shared_ptr<TallowinRepository> repository,
-    std::shared_ptr<TallowinSyncTransport> transport, std::filesystem::path checkpointURL,
+    std::shared_ptr<TallowinSyncTransport> transport, std::filesystem::path checkpointPath,
     std::shared_ptr<TallowinFileOperations> fileOperations)
     : m_repository(std::move(repository))
     , m_transport(std::move(transport))
-    , m_checkpointURL(std::move(checkpointURL))
+    , m_checkpointPath(std::move(checkpointPath))
     , m_fileOperations(fileOperations ? std::move(fileOperations) : std::make_shared<TallowinFileOperations>())
 { }
 
@@ -48,7 +48,7 @@ TallowinDocument TallowinSyncEngine::run()
     const std::string accountID = m_transport->accountID();
 
     // A deck bound to another account is never merged with this one's cloud copy.
-    const std::optional<TallowinSyncCheckpoint> checkpoint = TallowinSyncCheckpoint::read(m_checkpointURL);
+    const std::optional<TallowinSyncCheckpoint> checkpoint = TallowinSyncCheckpoint::read(m_checkpointPath);
     if (checkpoint && checkpoint->accountID != accountID)
         throw TallowinSyncError::accountChanged();
 
@@ -60,7 +60,7 @@ TallowinDocument TallowinSyncEngine::run()
         TallowinSyncCheckpoint binding {accountID, std::nullopt};
         if (snapshot)
             binding.document = snapshot->document;
-        TallowinSyncCheckpoint::write(m_checkpointURL, binding, *m_fileOperations);
+        TallowinSyncCheckpoint::write(m_checkpointPath, binding, *m_fileOperations);
     }
 
     const std::optional<TallowinDocument> noBase;
@@ -77,7 +77,7 @@ TallowinDocument TallowinSyncEngine::run()
     // The checkpoint must hold what the cloud holds too. Edits merged in by the apply have not been uploaded;
     // were they in the base, the next run would take the cloud's older values for remote edits and undo them.
     const TallowinDocument &agreed = TallowinSyncMerge::equivalent(applied, merged) ? applied : merged;
-    TallowinSyncCheckpoint::write(m_checkpointURL, TallowinSyncCheckpoint {accountID, agreed}, *m_fileOperations);
+    TallowinSyncCheckpoint::write(m_checkpointPath, TallowinSyncCheckpoint {accountID, agreed}, *m_fileOperations);
     return applied;
 }
 

@@ -19,11 +19,11 @@ class TALLOWIN_CORE_EXPORT TallowinSyncEngine
 {
 public:
     TallowinSyncEngine(std::shared_ptr<TallowinRepository> repository, std::shared_ptr<TallowinSyncTransport> transport,
-        std::filesystem::path checkpointURL, std::shared_ptr<TallowinFileOperations> fileOperations = nullptr);
+        std::filesystem::path checkpointPath, std::shared_ptr<TallowinFileOperations> fileOperations = nullptr);
     TallowinSyncEngine(const TallowinSyncEngine &) = delete;
     TallowinSyncEngine &operator=(const TallowinSyncEngine &) = delete;
 
-    const std::filesystem::path &checkpointURL() const { return m_checkpointURL; }
+    const std::filesystem::path &checkpointPath() const { return m_checkpointPath; }
     bool isRunning() const;
 
     // Returns the deck now stored locally. Throws TallowinRepositoryError::writerBusy at once when a run is
@@ -36,7 +36,7 @@ private:
 
     std::shared_ptr<TallowinRepository> m_repository;
     std::shared_ptr<TallowinSyncTransport> m_transport;
-    std::filesystem::path m_checkpointURL;
+    std::filesystem::path m_checkpointPath;
     std::shared_ptr<TallowinFileOperations> m_fileOperations;
     mutable std::mutex m_mutex;
     bool m_running = false;

@@ -252,7 +252,7 @@ private slots:
         QVERIFY(reported(spy, barrier, 1));
     }
 
-    void followsANewPresentedURL()
+    void followsANewPresentedPath()
     {
         TemporaryFolder folder;
         const auto first = folder.path("first/Tallowin.md");
@@ -263,8 +263,8 @@ private slots:
         QSignalSpy spy(&presenter, &CanonicalFilePresenter::changed);
         FileEventBarrier barrier;
 
-        presenter.setPresentedItemURL(second);
-        QCOMPARE(presenter.presentedItemURL(), second);
+        presenter.setPresentedItemPath(second);
+        QCOMPARE(presenter.presentedItemPath(), second);
         QVERIFY(addThroughCli(first, "Old file"));
         QVERIFY(barrier.pass());
         QCOMPARE(spy.count(), 0);
@@ -283,7 +283,7 @@ private slots:
         QVERIFY(initThroughCli(folder.path("Tallowin.md")));
         CanonicalFilePresenter presenter(given);
         std::filesystem::current_path(previous);
-        QCOMPARE(presenter.presentedItemURL(), given);
+        QCOMPARE(presenter.presentedItemPath(), given);
         QSignalSpy spy(&presenter, &CanonicalFilePresenter::changed);
 
         QVERIFY(addThroughCli(folder.path("Tallowin.md"), "Changed"));

@@ -27,18 +27,18 @@ private slots:
     {
         MemoryUserDefaults defaults;
         CanonicalFileAccess access(defaults);
-        QVERIFY(!access.securityScopedURL());
+        QVERIFY(!access.securityScopedPath());
 
         access.rememberPickedFile("/home/anna/Decks/Team.md");
         QCOMPARE(defaults.string(pathKey), std::optional<QString>(QStringLiteral("/home/anna/Decks/Team.md")));
         QCOMPARE(defaults.data(bookmarkKey), std::optional<QByteArray>("/home/anna/Decks/Team.md"));
-        QCOMPARE(access.securityScopedURL(), std::optional<std::filesystem::path>("/home/anna/Decks/Team.md"));
+        QCOMPARE(access.securityScopedPath(), std::optional<std::filesystem::path>("/home/anna/Decks/Team.md"));
 
         // A second pick takes the place of the first.
         access.rememberPickedFile("/home/anna/Other.md");
         QCOMPARE(defaults.string(pathKey), std::optional<QString>(QStringLiteral("/home/anna/Other.md")));
         QCOMPARE(defaults.data(bookmarkKey), std::optional<QByteArray>("/home/anna/Other.md"));
-        QCOMPARE(access.securityScopedURL(), std::optional<std::filesystem::path>("/home/anna/Other.md"));
+        QCOMPARE(access.securityScopedPath(), std::optional<std::filesystem::path>("/home/anna/Other.md"));
     }
 
     void theBookmarkKeepsNamesThatAreNotUtf8()
@@ -61,7 +61,7 @@ private slots:
         access.rememberPickedFile("Picked.md");
         std::filesystem::current_path(previous);
         const std::filesystem::path expected = folder.root() / "Picked.md";
-        QCOMPARE(access.securityScopedURL(), std::optional<std::filesystem::path>(expected));
+        QCOMPARE(access.securityScopedPath(), std::optional<std::filesystem::path>(expected));
         QCOMPARE(defaults.data(bookmarkKey), std::optional<QByteArray>(QByteArray::fromStdString(expected.native())));
     }
 
@@ -75,7 +75,7 @@ private slots:
         QCOMPARE(access.chooseImportFile(panels), std::optional<std::filesystem::path>("/home/anna/Import.md"));
         QCOMPARE(panels.importPanelsShown, 1);
         QCOMPARE(defaults.string(pathKey), std::optional<QString>(QStringLiteral("/home/anna/Import.md")));
-        QCOMPARE(access.securityScopedURL(), std::optional<std::filesystem::path>("/home/anna/Import.md"));
+        QCOMPARE(access.securityScopedPath(), std::optional<std::filesystem::path>("/home/anna/Import.md"));
     }
 
     void cancellingTheImportPanelChangesNothing()
@@ -90,7 +90,7 @@ private slots:
         QCOMPARE(panels.importPanelsShown, 1);
         QCOMPARE(defaults.writes(), writes);
         QCOMPARE(defaults.string(pathKey), std::optional<QString>(QStringLiteral("/home/anna/Earlier.md")));
-        QCOMPARE(access.securityScopedURL(), std::optional<std::filesystem::path>("/home/anna/Earlier.md"));
+        QCOMPARE(access.securityScopedPath(), std::optional<std::filesystem::path>("/home/anna/Earlier.md"));
     }
 
     void importSourcesLeaveOutTheCanonicalDeck()

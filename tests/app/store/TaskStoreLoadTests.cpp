@@ -104,7 +104,7 @@ private slots:
         QVERIFY(store->usesCanonicalStorage());
         QCOMPARE(store->storageResolutionError().value_or(""),
             std::string("Tallowin could not locate your existing task folder: No home folder."));
-        QCOMPARE(store->fileURL(), std::filesystem::path("/dev/null"));
+        QCOMPARE(store->filePath(), std::filesystem::path("/dev/null"));
         store->reload();
         QCOMPARE(store->errorMessage(), store->storageResolutionError());
         QCOMPARE(harness.worker->pending(), std::size_t(0));
@@ -117,8 +117,8 @@ private slots:
         harness.defaultDeckFile = harness.folder.path("canonical.md");
         auto store = harness.makeStore(std::nullopt, true);
         QVERIFY(store->usesCanonicalStorage());
-        QCOMPARE(store->settingsFileURL(), harness.folder.path("Tallowin.toml"));
-        QVERIFY(std::filesystem::exists(store->settingsFileURL()));
+        QCOMPARE(store->settingsFilePath(), harness.folder.path("Tallowin.toml"));
+        QVERIFY(std::filesystem::exists(store->settingsFilePath()));
         store->reload();
         harness.settle();
         QVERIFY(store->hasLoaded());
@@ -134,7 +134,7 @@ private slots:
         harness.environment["TALLOWIN_FILE_PATH"] = harness.deckFile.string();
         auto store = harness.makeStore(std::nullopt, true);
         QVERIFY(!store->usesCanonicalStorage());
-        QCOMPARE(store->fileURL(), harness.deckFile);
+        QCOMPARE(store->filePath(), harness.deckFile);
         store->reload();
         harness.settle();
         QVERIFY(store->hasLoaded());
@@ -199,7 +199,7 @@ private slots:
     {
         StoreHarness harness;
         auto store = harness.makeStore(harness.deckFile, true);
-        QVERIFY(std::filesystem::exists(store->settingsFileURL()));
+        QVERIFY(std::filesystem::exists(store->settingsFilePath()));
         QCOMPARE(store->settings(), TallowinSettings::defaults());
 
         TallowinSettings changed = TallowinSettings::defaults();
@@ -208,10 +208,10 @@ private slots:
         QCOMPARE(store->settings().scanIntervalHours, std::int64_t(6));
         QCOMPARE(store->notice().value_or(""),
             std::string("Saved Tallowin settings. Scheduled scans will use them on the next hourly check."));
-        QCOMPARE(std::filesystem::status(store->settingsFileURL()).permissions(),
+        QCOMPARE(std::filesystem::status(store->settingsFilePath()).permissions(),
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 
-        std::ofstream(store->settingsFileURL(), std::ios::trunc) << "scan_interval_hours = \"broken\n";
+        std::ofstream(store->settingsFilePath(), std::ios::trunc) << "scan_interval_hours = \"broken\n";
         QVERIFY_THROWS_EXCEPTION(std::exception, store->loadSettings(false));
         QCOMPARE(store->settings().scanIntervalHours, std::int64_t(6));
     }
@@ -220,7 +220,7 @@ private slots:
     {
         StoreHarness harness;
         auto store = harness.loadedStore();
-        QVERIFY(!std::filesystem::exists(store->settingsFileURL()));
+        QVERIFY(!std::filesystem::exists(store->settingsFilePath()));
         store->loadSettings(false);
         QCOMPARE(store->settings(), TallowinSettings::defaults());
     }

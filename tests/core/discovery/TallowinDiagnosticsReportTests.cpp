@@ -17,8 +17,8 @@ TallowinDiagnosticsInput baseInput(TallowinDocument document)
 {
     TallowinDiagnosticsInput input;
     input.document = std::move(document);
-    input.fileURL = "/home/ada/.local/share/Tallowin/Tallowin.md";
-    input.settingsFileURL = "/home/ada/.local/share/Tallowin/Tallowin.toml";
+    input.filePath = "/home/ada/.local/share/Tallowin/Tallowin.md";
+    input.settingsFilePath = "/home/ada/.local/share/Tallowin/Tallowin.toml";
     input.shortVersion = "0.1.0";
     input.buildNumber = "42";
     input.operatingSystemVersion = "Debian GNU/Linux 12 (bookworm) (kernel 6.1.0-18-amd64)";

@@ -73,7 +73,7 @@ protected:
         TallowinImportReport report = repository.importFiles(urls);
         EXPECT_EQ(canonicalText(), before);
         EXPECT_EQ(report.document, TaskMarkdownCodec::decode(before));
-        EXPECT_EQ(report.backupURL, std::nullopt);
+        EXPECT_EQ(report.backupPath, std::nullopt);
         EXPECT_EQ(entriesOf(folder.path("Decks")), std::set<std::string> {"Tallowin.md"});
         return report;
     }
@@ -230,13 +230,13 @@ TEST_F(TallowinImportTest, ANewerVersionReplacesTheDeckAfterABackup)
 
     EXPECT_EQ(
         report.sources, (std::vector<Source> {{folder.path("Elsewhere/Newer.md"), Outcome::imported, std::nullopt}}));
-    ASSERT_TRUE(report.backupURL);
-    EXPECT_EQ(report.backupURL->parent_path(), folder.path("Decks/ImportBackups"));
-    EXPECT_THAT(report.backupURL->filename().string(), ::testing::MatchesRegex(backupNamePattern));
+    ASSERT_TRUE(report.backupPath);
+    EXPECT_EQ(report.backupPath->parent_path(), folder.path("Decks/ImportBackups"));
+    EXPECT_THAT(report.backupPath->filename().string(), ::testing::MatchesRegex(backupNamePattern));
     EXPECT_EQ(
-        entriesOf(folder.path("Decks/ImportBackups")), std::set<std::string> {report.backupURL->filename().string()});
-    EXPECT_EQ(folder.read("Decks/ImportBackups/" + report.backupURL->filename().string()), oldText);
-    EXPECT_EQ(modeOf(*report.backupURL), 0600);
+        entriesOf(folder.path("Decks/ImportBackups")), std::set<std::string> {report.backupPath->filename().string()});
+    EXPECT_EQ(folder.read("Decks/ImportBackups/" + report.backupPath->filename().string()), oldText);
+    EXPECT_EQ(modeOf(*report.backupPath), 0600);
 
     TallowinDocument expected = canonicalDeck();
     expected.revision = 5;
@@ -292,7 +292,7 @@ TEST_F(TallowinImportTest, WithoutACanonicalFileTheImportStartsANewDeck)
     expected.revision = 2;
     expected.updatedAt = importTime;
     EXPECT_EQ(report.document, expected);
-    EXPECT_EQ(report.backupURL, std::nullopt);
+    EXPECT_EQ(report.backupPath, std::nullopt);
     EXPECT_EQ(stored(), expected);
     EXPECT_EQ(entriesOf(folder.path("Decks")), std::set<std::string> {"Tallowin.md"});
 }

@@ -95,7 +95,7 @@ TEST_F(TallowinRepositoryApplyRemoteTest, aRealChangeIsWrittenAtTheNextRevisionA
     EXPECT_EQ(modeOf(folder.path("Decks/SyncBackups/" + name)), 0600u);
     EXPECT_EQ(modeOf(folder.path("Decks/SyncBackups")), 0700u);
     EXPECT_EQ(folder.read("Decks/SyncBackups/" + name), TaskMarkdownCodec::encode(agreed));
-    EXPECT_FALSE(fs::exists(repository.lockURL()));
+    EXPECT_FALSE(fs::exists(repository.lockPath()));
 
     // The next change adds a backup of its own, named after the revision it replaced.
     TallowinDocument next = changedRemotely("Retitled again");

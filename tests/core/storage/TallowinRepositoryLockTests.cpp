@@ -285,7 +285,7 @@ TEST_F(TallowinRepositoryLockTest, LockFileThatCannotBeCreatedIsAWriteErrorNamin
     const std::string longName(255 - 4, 'd');
     folder.write("Decks/" + longName, TaskMarkdownCodec::encode(deckAt(1)));
     TallowinRepository longNamed(folder.path("Decks/" + longName));
-    const fs::path longLock = longNamed.lockURL();
+    const fs::path longLock = longNamed.lockPath();
     try {
         longNamed.save(nextOf(deckAt(1)), 1);
         FAIL() << "saved without a lock";

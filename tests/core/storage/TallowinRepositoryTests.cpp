@@ -73,9 +73,9 @@ protected:
     TallowinRepository repository {deckPath};
 };
 
-TEST_F(TallowinRepositoryTest, LockURLIsTheDeckPathWithLockAppended)
+TEST_F(TallowinRepositoryTest, LockPathIsTheDeckPathWithLockAppended)
 {
-    EXPECT_EQ(repository.lockURL(), folder.path("Decks/Tallowin.md.lock"));
+    EXPECT_EQ(repository.lockPath(), folder.path("Decks/Tallowin.md.lock"));
 }
 
 TEST_F(TallowinRepositoryTest, LoadDecodesAndMakesTheFileOwnerOnlyWithoutTakingTheLock)

@@ -129,7 +129,7 @@ TEST_F(CloudTransport, FirstSyncOfAnEmptyCloudCreatesTheRecordWithTheDeckFile)
     // The account is the signed-in user on that server, which the checkpoint binds the deck to.
     const std::string account = first->transport->accountID();
     EXPECT_EQ(account, std::string(CouchTestServer::userName) + " at " + server->origin());
-    const auto checkpoint = TallowinSyncCheckpoint::read(first->engine.checkpointURL());
+    const auto checkpoint = TallowinSyncCheckpoint::read(first->engine.checkpointPath());
     ASSERT_TRUE(checkpoint);
     EXPECT_EQ(checkpoint->accountID, account);
     expectNoCredentials(first->folder.read("CloudSync.json"));
@@ -268,7 +268,7 @@ TEST_F(CloudTransport, AServerGoingAwayLeavesTheDeckAsItWas)
     // A server at another address is another account: the deck bound to the first is not merged into it.
     CouchTestServer elsewhere;
     auto moved = std::make_shared<TallowinCloudTransport>(elsewhere.databaseURL());
-    TallowinSyncEngine engine(first->repository, moved, first->engine.checkpointURL());
+    TallowinSyncEngine engine(first->repository, moved, first->engine.checkpointPath());
     EXPECT_EQ(statusAfter([&] { engine.synchronize(); }),
         "Saved locally. " + std::string(TallowinSyncError::accountChanged().what()));
     EXPECT_EQ(first->folder.read("Tallowin.md"), deck);
@@ -332,7 +332,7 @@ TEST_F(CloudOutage, TheServerComingBackAtItsAddressTakesTheEditsMadeWhileItWasAw
     for (const char *id : {"KB-001", "KB-002", "KB-003"})
         EXPECT_TRUE(holdsTask(onFirst, id)) << id;
     EXPECT_TRUE(TallowinSyncMerge::equivalent(cloudDeck(), onFirst));
-    EXPECT_EQ(TallowinSyncCheckpoint::read(first->engine.checkpointURL())->document, onFirst);
+    EXPECT_EQ(TallowinSyncCheckpoint::read(first->engine.checkpointPath())->document, onFirst);
     EXPECT_TRUE(holdsTask(second->engine.synchronize(), "KB-003"));
 }
 
@@ -346,7 +346,7 @@ TEST_F(CloudOutage, AServerGoingAwayBetweenFetchAndSaveLeavesBothSidesAsTheyWere
     const std::string stored = storedRecord()->rev;
 
     const auto transport = intercept(*first);
-    TallowinSyncEngine engine(first->repository, transport, first->engine.checkpointURL());
+    TallowinSyncEngine engine(first->repository, transport, first->engine.checkpointPath());
     transport->actions().afterNextFetch([&] { server->goAway(); });
     const std::string status = statusAfter([&] { engine.synchronize(); });
     EXPECT_EQ(status.rfind(unreachableStatus(), 0), 0u) << status;
@@ -373,7 +373,7 @@ TEST_F(CloudOutage, ASaveWhoseAnswerWasLostIsNeitherRepeatedNorTakenForAConflict
 
     // The server stores the merged deck, but the device only sees the connection reset.
     const auto transport = intercept(*second);
-    TallowinSyncEngine engine(second->repository, transport, second->engine.checkpointURL());
+    TallowinSyncEngine engine(second->repository, transport, second->engine.checkpointPath());
     transport->actions().beforeNextSave([&] { server->cutNextAnswer(); });
     const std::string status = statusAfter([&] { engine.synchronize(); });
     EXPECT_EQ(status.rfind(unreachableStatus(), 0), 0u) << status;
@@ -406,7 +406,7 @@ TEST_F(CloudOutage, AnotherDeviceSavingBetweenFetchAndSaveIsMergedByTheNextRun)
     const std::string checkpoint = first->folder.read("CloudSync.json");
 
     const auto transport = intercept(*first);
-    TallowinSyncEngine engine(first->repository, transport, first->engine.checkpointURL());
+    TallowinSyncEngine engine(first->repository, transport, first->engine.checkpointPath());
     transport->actions().afterNextFetch([&] { second->engine.synchronize(); });
     EXPECT_EQ(statusAfter([&] { engine.synchronize(); }),
         "Saved locally. Another device just saved changes. Sync again to combine them.");

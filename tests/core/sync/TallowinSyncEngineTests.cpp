@@ -40,7 +40,7 @@ protected:
     std::string deckBytes() const { return folder.read("Tallowin.md"); }
     std::optional<TallowinSyncCheckpoint> checkpoint() const
     {
-        return TallowinSyncCheckpoint::read(engine.checkpointURL());
+        return TallowinSyncCheckpoint::read(engine.checkpointPath());
     }
 
     // The current deck with one more card, saved as the user would.
@@ -132,7 +132,7 @@ TEST_F(TallowinSyncEngineTest, NothingChangedUploadsNothingButRewritesTheCheckpo
     const TallowinDocument first = engine.synchronize();
     // A checkpoint without a document proves the second run writes it again.
     TallowinFileOperations operations;
-    TallowinSyncCheckpoint::write(engine.checkpointURL(), {"account-1", std::nullopt}, operations);
+    TallowinSyncCheckpoint::write(engine.checkpointPath(), {"account-1", std::nullopt}, operations);
     const std::string bytes = deckBytes();
     const std::string tag = cloud->record()->token;
 
