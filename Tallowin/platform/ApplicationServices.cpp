@@ -27,7 +27,7 @@ TaskStore::Services applicationServices()
     services.openLink = [](const std::string &link) {
         return QDesktopServices::openUrl(QUrl(QString::fromStdString(link), QUrl::StrictMode));
     };
-    const std::shared_ptr<TallowinSyncExecutor> mainThread = services.mainThread;
+    const std::shared_ptr<TallowinSerialExecutor> mainThread = services.mainThread;
     services.makeCloudSync
         = [mainThread](std::shared_ptr<TallowinRepository> repository, const std::filesystem::path &folder) {
               auto notifications = std::make_shared<TallowinRemoteChangeCenter>();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/base/TallowinSyncExecutor.h"
+#include "TallowinCore/base/TallowinSerialExecutor.h"
 
 #include <atomic>
 #include <memory>
@@ -12,7 +12,7 @@ namespace tallowin {
 // Runs posted work on the main thread through its event loop, in the order posted. post() may be called
 // from any thread and always returns before the work runs. Work still queued when the executor is
 // destroyed is dropped, whichever thread destroys it. Create it once the application object exists.
-class QtMainThreadExecutor final : public TallowinSyncExecutor
+class QtMainThreadExecutor final : public TallowinSerialExecutor
 {
 public:
     QtMainThreadExecutor();

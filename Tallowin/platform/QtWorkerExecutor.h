@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/base/TallowinSyncExecutor.h"
+#include "TallowinCore/base/TallowinSerialExecutor.h"
 
 #include <QString>
 
@@ -13,7 +13,7 @@ namespace tallowin {
 // Runs posted work one job at a time, in the order posted, on a thread of its own. The destructor runs
 // the work queued so far (and whatever that work posts) and then joins the thread; when the last owner
 // is work on that very thread, the thread finishes the queue on its own instead. Work must not throw.
-class QtWorkerExecutor final : public TallowinSyncExecutor
+class QtWorkerExecutor final : public TallowinSerialExecutor
 {
 public:
     explicit QtWorkerExecutor(const QString &name = QStringLiteral("Tallowin.Worker"));

@@ -7,8 +7,8 @@
 
 namespace tallowin {
 
-LocalDiscoveryRunner::LocalDiscoveryRunner(
-    std::shared_ptr<TallowinSyncExecutor> worker, std::shared_ptr<TallowinSyncExecutor> mainThread, LinkOpener openLink)
+LocalDiscoveryRunner::LocalDiscoveryRunner(std::shared_ptr<TallowinSerialExecutor> worker,
+    std::shared_ptr<TallowinSerialExecutor> mainThread, LinkOpener openLink)
     : m_worker(std::move(worker))
     , m_mainThread(std::move(mainThread))
     , m_openLink(std::move(openLink))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/base/TallowinSyncExecutor.h"
+#include "TallowinCore/base/TallowinSerialExecutor.h"
 
 #include <exception>
 #include <filesystem>
@@ -19,16 +19,16 @@ public:
     using LinkOpener = std::function<bool(const std::string &link)>;
     using Completion = std::function<void(std::exception_ptr failure)>;
 
-    LocalDiscoveryRunner(std::shared_ptr<TallowinSyncExecutor> worker, std::shared_ptr<TallowinSyncExecutor> mainThread,
-        LinkOpener openLink);
+    LocalDiscoveryRunner(std::shared_ptr<TallowinSerialExecutor> worker,
+        std::shared_ptr<TallowinSerialExecutor> mainThread, LinkOpener openLink);
 
     // Calls done on the main thread with nothing on success, else with the prompt's error, LocalDiscoveryError's
     // invalidLink when no link could be formed, or codexUnavailable when nothing opened it.
     void openScan(const std::filesystem::path &deckFile, Completion done);
 
 private:
-    std::shared_ptr<TallowinSyncExecutor> m_worker;
-    std::shared_ptr<TallowinSyncExecutor> m_mainThread;
+    std::shared_ptr<TallowinSerialExecutor> m_worker;
+    std::shared_ptr<TallowinSerialExecutor> m_mainThread;
     LinkOpener m_openLink;
 };
 

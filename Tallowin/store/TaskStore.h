@@ -11,7 +11,7 @@
 #include "Tallowin/store/TallowinReloadGate.h"
 #include "Tallowin/store/TallowinSaveActivity.h"
 #include "Tallowin/store/UserDefaults.h"
-#include "TallowinCore/base/TallowinSyncExecutor.h"
+#include "TallowinCore/base/TallowinSerialExecutor.h"
 #include "TallowinCore/document/TallowinDocument.h"
 #include "TallowinCore/settings/TallowinSettings.h"
 #include "TallowinCore/storage/TallowinImportReport.h"
@@ -47,13 +47,13 @@ public:
     struct Services
     {
         // Runs continuations on the store's thread.
-        std::shared_ptr<TallowinSyncExecutor> mainThread;
+        std::shared_ptr<TallowinSerialExecutor> mainThread;
         // Runs repository calls, one at a time, off the store's thread.
-        std::shared_ptr<TallowinSyncExecutor> worker;
+        std::shared_ptr<TallowinSerialExecutor> worker;
         std::shared_ptr<UserDefaults> userDefaults;
         std::shared_ptr<StorePanels> panels;
         std::function<TallowinInstant()> clock = &TallowinClock::current;
-        TallowinCloudSync::Environment environment = &TallowinCloudSync::processEnvironment;
+        Environment environment = &processEnvironment;
         // The canonical deck file; throws when it cannot be located.
         std::function<std::filesystem::path()> defaultDeckFile;
         // The sync coordinator for the canonical deck, or null when sync is not available.

@@ -8,10 +8,10 @@ namespace tallowin {
 
 // Runs work on one thread, in the order posted. post() may be called from any thread and never runs the work
 // inside the call.
-class TALLOWIN_CORE_EXPORT TallowinSyncExecutor
+class TALLOWIN_CORE_EXPORT TallowinSerialExecutor
 {
 public:
-    virtual ~TallowinSyncExecutor() = default;
+    virtual ~TallowinSerialExecutor() = default;
     virtual void post(std::function<void()> work) = 0;
 };
 

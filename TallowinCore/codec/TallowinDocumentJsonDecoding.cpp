@@ -22,7 +22,11 @@ using simdjson::dom::array;
 using simdjson::dom::element;
 using simdjson::dom::object;
 
+namespace eventKey {
+enum : int { at, id, note, type, count };
+}
 constexpr KeyTable<4> eventKeys({"at", "id", "note", "type"});
+static_assert(eventKeys.size() == eventKey::count);
 
 TaskHistoryEvent readEvent(element value)
 {
@@ -32,16 +36,16 @@ TaskHistoryEvent readEvent(element value)
     for (const auto field : readObject(value, "")) {
         const int index = eventKeys.find(field.key, next);
         switch (index) {
-        case 0:
+        case eventKey::at:
             event.at = readString(field.value, field.key);
             break;
-        case 1:
+        case eventKey::id:
             event.id = readString(field.value, field.key);
             break;
-        case 2:
+        case eventKey::note:
             event.note = readString(field.value, field.key);
             break;
-        case 3:
+        case eventKey::type:
             event.type = readString(field.value, field.key);
             break;
         default:
@@ -49,13 +53,39 @@ TaskHistoryEvent readEvent(element value)
         }
         seen |= 1u << index;
     }
-    eventKeys.requireAll(seen, bits(0, 1, 2, 3));
+    eventKeys.requireAll(seen, bits(eventKey::at, eventKey::id, eventKey::note, eventKey::type));
     return event;
 }
 
+namespace taskKey {
+enum : int {
+    captureOrigin,
+    context,
+    createdAt,
+    delayTarget,
+    followUpPerson,
+    highlighted,
+    history,
+    id,
+    instruction,
+    kind,
+    mergedInto,
+    mergedTaskIDs,
+    order,
+    person,
+    result,
+    resumeAt,
+    sources,
+    state,
+    title,
+    updatedAt,
+    count
+};
+}
 constexpr KeyTable<20> taskKeys({"captureOrigin", "context", "createdAt", "delayTarget", "followUpPerson",
     "highlighted", "history", "id", "instruction", "kind", "mergedInto", "mergedTaskIDs", "order", "person", "result",
     "resumeAt", "sources", "state", "title", "updatedAt"});
+static_assert(taskKeys.size() == taskKey::count);
 
 TaskItem readTask(element value)
 {
@@ -65,67 +95,67 @@ TaskItem readTask(element value)
     for (const auto field : readObject(value, "")) {
         const int index = taskKeys.find(field.key, next);
         switch (index) {
-        case 0:
+        case taskKey::captureOrigin:
             task.captureOrigin = readOptionalString(field.value, field.key);
             break;
-        case 1:
+        case taskKey::context:
             task.context = readString(field.value, field.key);
             break;
-        case 2:
+        case taskKey::createdAt:
             task.createdAt = readString(field.value, field.key);
             break;
-        case 3:
+        case taskKey::delayTarget:
             task.delayTarget = readOptionalString(field.value, field.key);
             break;
-        case 4:
+        case taskKey::followUpPerson:
             task.followUpPerson = readOptionalString(field.value, field.key);
             break;
-        case 5:
+        case taskKey::highlighted:
             if (field.value.is_null())
                 task.highlighted.reset();
             else
                 task.highlighted = readBoolean(field.value, field.key);
             break;
-        case 6:
+        case taskKey::history:
             task.history = readList<TaskHistoryEvent>(field.value, field.key, readEvent);
             break;
-        case 7:
+        case taskKey::id:
             task.id = readString(field.value, field.key);
             break;
-        case 8:
+        case taskKey::instruction:
             task.instruction = readString(field.value, field.key);
             break;
-        case 9:
+        case taskKey::kind:
             task.kind = readEnum(field.value, field.key, taskKindFromRawValue);
             break;
-        case 10:
+        case taskKey::mergedInto:
             task.mergedInto = readOptionalString(field.value, field.key);
             break;
-        case 11:
+        case taskKey::mergedTaskIDs:
             task.mergedTaskIDs = readOptionalStrings(field.value, field.key);
             break;
-        case 12:
+        case taskKey::order:
             task.order = readInteger(field.value, field.key);
             break;
-        case 13:
+        case taskKey::person:
             task.person = readString(field.value, field.key);
             break;
-        case 14:
+        case taskKey::result:
             task.result = readString(field.value, field.key);
             break;
-        case 15:
+        case taskKey::resumeAt:
             task.resumeAt = readOptionalString(field.value, field.key);
             break;
-        case 16:
+        case taskKey::sources:
             task.sources = readList<TaskSource>(field.value, field.key, readSource);
             break;
-        case 17:
+        case taskKey::state:
             task.state = readEnum(field.value, field.key, taskStateFromRawValue);
             break;
-        case 18:
+        case taskKey::title:
             task.title = readString(field.value, field.key);
             break;
-        case 19:
+        case taskKey::updatedAt:
             task.updatedAt = readString(field.value, field.key);
             break;
         default:
@@ -133,12 +163,32 @@ TaskItem readTask(element value)
         }
         seen |= 1u << index;
     }
-    taskKeys.requireAll(seen, bits(1, 2, 6, 7, 8, 9, 12, 13, 14, 16, 17, 18, 19));
+    taskKeys.requireAll(seen,
+        bits(taskKey::context, taskKey::createdAt, taskKey::history, taskKey::id, taskKey::instruction, taskKey::kind,
+            taskKey::order, taskKey::person, taskKey::result, taskKey::sources, taskKey::state, taskKey::title,
+            taskKey::updatedAt));
     return task;
 }
 
+namespace candidateKey {
+enum : int {
+    classificationReason,
+    confidence,
+    context,
+    discoveredAt,
+    id,
+    kind,
+    person,
+    source,
+    sourceAuthor,
+    sourceTimestamp,
+    title,
+    count
+};
+}
 constexpr KeyTable<11> candidateKeys({"classificationReason", "confidence", "context", "discoveredAt", "id", "kind",
     "person", "source", "sourceAuthor", "sourceTimestamp", "title"});
+static_assert(candidateKeys.size() == candidateKey::count);
 
 TaskCandidate readCandidate(element value)
 {
@@ -148,44 +198,44 @@ TaskCandidate readCandidate(element value)
     for (const auto field : readObject(value, "")) {
         const int index = candidateKeys.find(field.key, next);
         switch (index) {
-        case 0:
+        case candidateKey::classificationReason:
             candidate.classificationReason = readString(field.value, field.key);
             break;
-        case 1:
+        case candidateKey::confidence:
             if (field.value.is_null())
                 candidate.confidence.reset();
             else
                 candidate.confidence = readNumber(field.value, field.key);
             break;
-        case 2:
+        case candidateKey::context:
             candidate.context = readString(field.value, field.key);
             break;
-        case 3:
+        case candidateKey::discoveredAt:
             candidate.discoveredAt = readString(field.value, field.key);
             break;
-        case 4:
+        case candidateKey::id:
             candidate.id = readString(field.value, field.key);
             break;
-        case 5:
+        case candidateKey::kind:
             candidate.kind = readEnum(field.value, field.key, taskKindFromRawValue);
             break;
-        case 6:
+        case candidateKey::person:
             candidate.person = readString(field.value, field.key);
             break;
-        case 7:
+        case candidateKey::source:
             try {
                 candidate.source = readSource(field.value);
             } catch (const JsonReadError &error) {
                 throw error.nestedIn("source");
             }
             break;
-        case 8:
+        case candidateKey::sourceAuthor:
             candidate.sourceAuthor = readOptionalString(field.value, field.key);
             break;
-        case 9:
+        case candidateKey::sourceTimestamp:
             candidate.sourceTimestamp = readOptionalString(field.value, field.key);
             break;
-        case 10:
+        case candidateKey::title:
             candidate.title = readString(field.value, field.key);
             break;
         default:
@@ -193,12 +243,30 @@ TaskCandidate readCandidate(element value)
         }
         seen |= 1u << index;
     }
-    candidateKeys.requireAll(seen, bits(0, 2, 3, 4, 5, 6, 7, 10));
+    candidateKeys.requireAll(seen,
+        bits(candidateKey::classificationReason, candidateKey::context, candidateKey::discoveredAt, candidateKey::id,
+            candidateKey::kind, candidateKey::person, candidateKey::source, candidateKey::title));
     return candidate;
 }
 
+namespace laneKey {
+enum : int {
+    continuationCursor,
+    conversationsInspected,
+    exhausted,
+    failure,
+    lane,
+    lowerBoundAt,
+    pagesRead,
+    pendingThreadURLs,
+    threadsRead,
+    upperBoundAt,
+    count
+};
+}
 constexpr KeyTable<10> laneKeys({"continuationCursor", "conversationsInspected", "exhausted", "failure", "lane",
     "lowerBoundAt", "pagesRead", "pendingThreadURLs", "threadsRead", "upperBoundAt"});
+static_assert(laneKeys.size() == laneKey::count);
 
 ScanLaneEvidence readLane(element value)
 {
@@ -208,34 +276,34 @@ ScanLaneEvidence readLane(element value)
     for (const auto field : readObject(value, "")) {
         const int index = laneKeys.find(field.key, next);
         switch (index) {
-        case 0:
+        case laneKey::continuationCursor:
             lane.continuationCursor = readOptionalString(field.value, field.key);
             break;
-        case 1:
+        case laneKey::conversationsInspected:
             lane.conversationsInspected = readInteger(field.value, field.key);
             break;
-        case 2:
+        case laneKey::exhausted:
             lane.exhausted = readBoolean(field.value, field.key);
             break;
-        case 3:
+        case laneKey::failure:
             lane.failure = readOptionalString(field.value, field.key);
             break;
-        case 4:
+        case laneKey::lane:
             lane.lane = readEnum(field.value, field.key, scanLaneFromRawValue);
             break;
-        case 5:
+        case laneKey::lowerBoundAt:
             lane.lowerBoundAt = readOptionalString(field.value, field.key);
             break;
-        case 6:
+        case laneKey::pagesRead:
             lane.pagesRead = readInteger(field.value, field.key);
             break;
-        case 7:
+        case laneKey::pendingThreadURLs:
             lane.pendingThreadURLs = readOptionalStrings(field.value, field.key);
             break;
-        case 8:
+        case laneKey::threadsRead:
             lane.threadsRead = readInteger(field.value, field.key);
             break;
-        case 9:
+        case laneKey::upperBoundAt:
             lane.upperBoundAt = readString(field.value, field.key);
             break;
         default:
@@ -243,12 +311,32 @@ ScanLaneEvidence readLane(element value)
         }
         seen |= 1u << index;
     }
-    laneKeys.requireAll(seen, bits(1, 2, 4, 6, 8, 9));
+    laneKeys.requireAll(seen,
+        bits(laneKey::conversationsInspected, laneKey::exhausted, laneKey::lane, laneKey::pagesRead,
+            laneKey::threadsRead, laneKey::upperBoundAt));
     return lane;
 }
 
+namespace reportKey {
+enum : int {
+    allPagesRead,
+    channels,
+    directMessages,
+    finishedAt,
+    lanes,
+    lowerBoundAt,
+    mentions,
+    note,
+    resumeOfStartedAt,
+    selfMessages,
+    startedAt,
+    watermarkAt,
+    count
+};
+}
 constexpr KeyTable<12> reportKeys({"allPagesRead", "channels", "directMessages", "finishedAt", "lanes", "lowerBoundAt",
     "mentions", "note", "resumeOfStartedAt", "selfMessages", "startedAt", "watermarkAt"});
+static_assert(reportKeys.size() == reportKey::count);
 
 ScanReport readReport(element value)
 {
@@ -258,43 +346,43 @@ ScanReport readReport(element value)
     for (const auto field : readObject(value, "")) {
         const int index = reportKeys.find(field.key, next);
         switch (index) {
-        case 0:
+        case reportKey::allPagesRead:
             report.allPagesRead = readBoolean(field.value, field.key);
             break;
-        case 1:
+        case reportKey::channels:
             report.channels = readBoolean(field.value, field.key);
             break;
-        case 2:
+        case reportKey::directMessages:
             report.directMessages = readBoolean(field.value, field.key);
             break;
-        case 3:
+        case reportKey::finishedAt:
             report.finishedAt = readString(field.value, field.key);
             break;
-        case 4:
+        case reportKey::lanes:
             if (field.value.is_null())
                 report.lanes.reset();
             else
                 report.lanes = readList<ScanLaneEvidence>(field.value, field.key, readLane);
             break;
-        case 5:
+        case reportKey::lowerBoundAt:
             report.lowerBoundAt = readOptionalString(field.value, field.key);
             break;
-        case 6:
+        case reportKey::mentions:
             report.mentions = readBoolean(field.value, field.key);
             break;
-        case 7:
+        case reportKey::note:
             report.note = readString(field.value, field.key);
             break;
-        case 8:
+        case reportKey::resumeOfStartedAt:
             report.resumeOfStartedAt = readOptionalString(field.value, field.key);
             break;
-        case 9:
+        case reportKey::selfMessages:
             report.selfMessages = readBoolean(field.value, field.key);
             break;
-        case 10:
+        case reportKey::startedAt:
             report.startedAt = readString(field.value, field.key);
             break;
-        case 11:
+        case reportKey::watermarkAt:
             report.watermarkAt = readOptionalString(field.value, field.key);
             break;
         default:
@@ -302,7 +390,9 @@ ScanReport readReport(element value)
         }
         seen |= 1u << index;
     }
-    reportKeys.requireAll(seen, bits(0, 1, 2, 3, 6, 7, 9, 10));
+    reportKeys.requireAll(seen,
+        bits(reportKey::allPagesRead, reportKey::channels, reportKey::directMessages, reportKey::finishedAt,
+            reportKey::mentions, reportKey::note, reportKey::selfMessages, reportKey::startedAt));
     return report;
 }
 
@@ -354,9 +444,28 @@ std::vector<TaskItem> readTasks(element value, std::string_view key, TallowinVal
     return tasks;
 }
 
+namespace documentKey {
+enum : int {
+    dismissedCandidateKeys,
+    lastCompleteSlackScanAt,
+    lastSlackScan,
+    pendingCandidates,
+    revision,
+    runID,
+    runProcessedIDs,
+    runTaskIDs,
+    scanHistory,
+    tasks,
+    title,
+    updatedAt,
+    version,
+    count
+};
+}
 constexpr KeyTable<13> documentKeys(
     {"dismissedCandidateKeys", "lastCompleteSlackScanAt", "lastSlackScan", "pendingCandidates", "revision", "runID",
         "runProcessedIDs", "runTaskIDs", "scanHistory", "tasks", "title", "updatedAt", "version"});
+static_assert(documentKeys.size() == documentKey::count);
 
 TallowinDocument readDocument(element root, TallowinValidationHints *hints)
 {
@@ -370,14 +479,14 @@ TallowinDocument readDocument(element root, TallowinValidationHints *hints)
         const int index = documentKeys.find(field.key, next);
         const bool isNull = field.value.is_null();
         switch (index) {
-        case 0:
+        case documentKey::dismissedCandidateKeys:
             document.dismissedCandidateKeys
                 = isNull ? std::vector<std::string> {} : readStrings(field.value, field.key);
             break;
-        case 1:
+        case documentKey::lastCompleteSlackScanAt:
             document.lastCompleteSlackScanAt = readOptionalString(field.value, field.key);
             break;
-        case 2:
+        case documentKey::lastSlackScan:
             if (isNull) {
                 document.lastSlackScan.reset();
                 break;
@@ -388,38 +497,38 @@ TallowinDocument readDocument(element root, TallowinValidationHints *hints)
                 throw error.nestedIn("lastSlackScan");
             }
             break;
-        case 3:
+        case documentKey::pendingCandidates:
             document.pendingCandidates = isNull ? std::vector<TaskCandidate> {}
                                                 : readList<TaskCandidate>(field.value, field.key, readCandidate);
             break;
-        case 4:
+        case documentKey::revision:
             document.revision = readInteger(field.value, field.key);
             break;
-        case 5:
+        case documentKey::runID:
             document.runID = readOptionalString(field.value, field.key);
             break;
-        case 6:
+        case documentKey::runProcessedIDs:
             document.runProcessedIDs = readOptionalStrings(field.value, field.key);
             break;
-        case 7:
+        case documentKey::runTaskIDs:
             document.runTaskIDs = readOptionalStrings(field.value, field.key);
             break;
-        case 8:
+        case documentKey::scanHistory:
             document.scanHistory
                 = isNull ? std::vector<ScanReport> {} : readList<ScanReport>(field.value, field.key, readReport);
             break;
-        case 9:
+        case documentKey::tasks:
             document.tasks = readTasks(field.value, field.key, hints);
             if (hints != nullptr && !hints->describes(document.tasks))
                 *hints = {}; // a second "tasks" key: let validation read the cards itself
             break;
-        case 10:
+        case documentKey::title:
             document.title = readString(field.value, field.key);
             break;
-        case 11:
+        case documentKey::updatedAt:
             document.updatedAt = readString(field.value, field.key);
             break;
-        case 12:
+        case documentKey::version:
             document.version = readInteger(field.value, field.key);
             break;
         default:
@@ -427,7 +536,9 @@ TallowinDocument readDocument(element root, TallowinValidationHints *hints)
         }
         seen |= 1u << index;
     }
-    documentKeys.requireAll(seen, bits(4, 9, 10, 11, 12));
+    documentKeys.requireAll(seen,
+        bits(documentKey::revision, documentKey::tasks, documentKey::title, documentKey::updatedAt,
+            documentKey::version));
     return document;
 }
 

@@ -49,7 +49,7 @@ TallowinCloudSync::TallowinCloudSync(
     // Notifications and network updates may arrive on any thread; both hop to the main thread first.
     // They capture no pointer to the coordinator, so a delivery racing its destruction reaches nothing.
     const std::weak_ptr<TallowinCloudSync *> self = m_self;
-    const std::shared_ptr<TallowinSyncExecutor> mainThread = m_mainThread;
+    const std::shared_ptr<TallowinSerialExecutor> mainThread = m_mainThread;
     if (services.notifications) {
         for (const char *name : {TallowinRemoteChangeCenter::remoteChange, TallowinRemoteChangeCenter::accountChange})
             m_observers.push_back(services.notifications->observe(name, [self, mainThread] {
@@ -69,14 +69,7 @@ TallowinCloudSync::~TallowinCloudSync()
     m_observers.clear();
 }
 
-std::optional<std::string> TallowinCloudSync::processEnvironment(const std::string &name)
-{
-    if (const char *value = std::getenv(name.c_str()))
-        return std::string(value);
-    return std::nullopt;
-}
-
-void TallowinCloudSync::deliver(TallowinSyncExecutor &mainThread, const std::weak_ptr<TallowinCloudSync *> &self,
+void TallowinCloudSync::deliver(TallowinSerialExecutor &mainThread, const std::weak_ptr<TallowinCloudSync *> &self,
     std::function<void(TallowinCloudSync &)> work)
 {
     // The weak pointer is only read on the main thread, where the coordinator is also destroyed.

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "TallowinCore/TallowinCoreExport.h"
-#include "TallowinCore/base/TallowinSyncExecutor.h"
+#include "TallowinCore/base/TallowinEnvironment.h"
+#include "TallowinCore/base/TallowinSerialExecutor.h"
 #include "TallowinCore/document/TallowinDocument.h"
 #include "TallowinCore/storage/TallowinRepository.h"
 #include "TallowinCore/sync/TallowinConnectivityWatcher.h"
@@ -27,17 +28,16 @@ class TALLOWIN_CORE_EXPORT TallowinCloudSync
 {
 public:
     // The value of an environment variable, or nothing when it is not set.
-    using Environment = std::function<std::optional<std::string>(const std::string &name)>;
 
     struct Services
     {
         std::shared_ptr<TallowinSyncTransport> transport;
-        std::shared_ptr<TallowinSyncExecutor> mainThread;
-        std::shared_ptr<TallowinSyncExecutor> worker;
+        std::shared_ptr<TallowinSerialExecutor> mainThread;
+        std::shared_ptr<TallowinSerialExecutor> worker;
         // Optional: without them only requestSync() starts a run.
         std::shared_ptr<TallowinConnectivityWatcher> connectivity;
         std::shared_ptr<TallowinRemoteChangeCenter> notifications;
-        Environment environment = &TallowinCloudSync::processEnvironment;
+        Environment environment = &processEnvironment;
     };
 
     // The checkpoint lives in directory as "CloudSync.json".
@@ -61,7 +61,6 @@ public:
     // Called whenever status() or isSyncing() changed.
     void setOnStateChange(std::function<void()> onStateChange) { m_onStateChange = std::move(onStateChange); }
 
-    static std::optional<std::string> processEnvironment(const std::string &name);
     // The status a run ends with: "Synced with iCloud" without a failure, else "Saved locally. " and the
     // failure's description. Shared with tallowin-cli sync, which prints what the application shows.
     static std::string statusText(const std::exception_ptr &failure);
@@ -77,13 +76,13 @@ private:
     void connectivityChanged(bool online);
     void setStatus(std::string status);
     // Runs work on the main thread later, unless the coordinator is gone by then.
-    static void deliver(TallowinSyncExecutor &mainThread, const std::weak_ptr<TallowinCloudSync *> &self,
+    static void deliver(TallowinSerialExecutor &mainThread, const std::weak_ptr<TallowinCloudSync *> &self,
         std::function<void(TallowinCloudSync &)> work);
 
     std::shared_ptr<TallowinSyncTransport> m_transport;
     std::shared_ptr<TallowinSyncEngine> m_engine;
-    std::shared_ptr<TallowinSyncExecutor> m_mainThread;
-    std::shared_ptr<TallowinSyncExecutor> m_worker;
+    std::shared_ptr<TallowinSerialExecutor> m_mainThread;
+    std::shared_ptr<TallowinSerialExecutor> m_worker;
     Environment m_environment;
     std::function<void(const TallowinDocument &)> m_onChange;
     std::function<void()> m_onStateChange;

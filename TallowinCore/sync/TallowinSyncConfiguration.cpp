@@ -38,14 +38,6 @@ void checkOwnerOnly(const std::filesystem::path &file)
 
 } // namespace
 
-std::optional<std::string> TallowinSyncConfiguration::processEnvironment(const std::string &name)
-{
-    const char *value = std::getenv(name.c_str());
-    if (value == nullptr)
-        return std::nullopt;
-    return std::string(value);
-}
-
 std::filesystem::path TallowinSyncConfiguration::configurationFile(const Environment &environment)
 {
     const std::optional<std::string> configHome = environment("XDG_CONFIG_HOME");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TallowinCore/TallowinCoreExport.h"
+#include "TallowinCore/base/TallowinEnvironment.h"
 
 #include <filesystem>
 #include <functional>
@@ -15,9 +16,6 @@ namespace tallowin {
 struct TALLOWIN_CORE_EXPORT TallowinSyncConfiguration
 {
     // The value of an environment variable, or nothing when it is not set.
-    using Environment = std::function<std::optional<std::string>(const std::string &name)>;
-
-    static std::optional<std::string> processEnvironment(const std::string &name);
 
     static std::filesystem::path configurationFile(const Environment &environment = &processEnvironment);
     // Nothing when neither the variable nor the file gives an address. Throws TallowinFileError naming the

@@ -33,6 +33,8 @@ public:
         : m_keys(keys)
     { }
 
+    static constexpr std::size_t size() { return N; }
+
     int find(std::string_view key, std::size_t &next) const
     {
         for (std::size_t step = 0; step < N; ++step) {
@@ -189,7 +191,11 @@ Enum readEnum(element value, std::string_view key, std::optional<Enum> (*fromRaw
     return *result;
 }
 
+namespace sourceKey {
+enum : int { label, resolvedAt, resolvedItemKey, sourceKey, url, count };
+}
 inline constexpr KeyTable<5> sourceKeys({"label", "resolvedAt", "resolvedItemKey", "sourceKey", "url"});
+static_assert(sourceKeys.size() == sourceKey::count);
 
 inline TaskSource readSource(element value)
 {
@@ -199,19 +205,19 @@ inline TaskSource readSource(element value)
     for (const auto field : readObject(value, "")) {
         const int index = sourceKeys.find(field.key, next);
         switch (index) {
-        case 0:
+        case sourceKey::label:
             source.label = readString(field.value, field.key);
             break;
-        case 1:
+        case sourceKey::resolvedAt:
             source.resolvedAt = readOptionalString(field.value, field.key);
             break;
-        case 2:
+        case sourceKey::resolvedItemKey:
             source.resolvedItemKey = readOptionalString(field.value, field.key);
             break;
-        case 3:
+        case sourceKey::sourceKey:
             source.sourceKey = readOptionalString(field.value, field.key);
             break;
-        case 4:
+        case sourceKey::url:
             source.url = readString(field.value, field.key);
             break;
         default:
@@ -219,7 +225,7 @@ inline TaskSource readSource(element value)
         }
         seen |= 1u << index;
     }
-    sourceKeys.requireAll(seen, bits(0, 4));
+    sourceKeys.requireAll(seen, bits(sourceKey::label, sourceKey::url));
     return source;
 }
 

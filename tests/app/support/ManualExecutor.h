@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TallowinCore/base/TallowinSyncExecutor.h"
+#include "TallowinCore/base/TallowinSerialExecutor.h"
 
 #include <cstddef>
 #include <deque>
@@ -10,7 +10,7 @@
 namespace tallowin::test {
 
 // An executor that only queues: the test decides when posted work runs, on its own thread.
-class ManualExecutor : public TallowinSyncExecutor
+class ManualExecutor : public TallowinSerialExecutor
 {
 public:
     void post(std::function<void()> work) override;

@@ -1,4 +1,5 @@
 #include "TallowinCore/base/HelperThread.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -44,19 +45,10 @@ TEST(HelperThread, WorkOnTheHelperThatSplitsAgainRunsBothHalvesItself)
 TEST(HelperThread, TheFirstFailureWinsAndTheHelperStaysUsable)
 {
     const auto fail = [](const char *message) { return [message] { throw std::runtime_error(message); }; };
-    try {
-        HelperThread::runBoth(fail("first"), fail("second"));
-        FAIL() << "nothing thrown";
-    } catch (const std::runtime_error &error) {
-        EXPECT_STREQ(error.what(), "first");
-    }
+    EXPECT_THROW_SENTENCE(std::runtime_error, "first", HelperThread::runBoth(fail("first"), fail("second")));
     bool firstRan = false;
-    try {
-        HelperThread::runBoth([&] { firstRan = true; }, fail("second"));
-        FAIL() << "nothing thrown";
-    } catch (const std::runtime_error &error) {
-        EXPECT_STREQ(error.what(), "second");
-    }
+    EXPECT_THROW_SENTENCE(
+        std::runtime_error, "second", HelperThread::runBoth([&] { firstRan = true; }, fail("second")));
     EXPECT_TRUE(firstRan);
 
     int done = 0;

@@ -1,6 +1,7 @@
 #include "TallowinCore/codec/JsonReadError.h"
 #include "TallowinCore/codec/TallowinDocumentJson.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -168,12 +169,9 @@ TEST(TallowinDocumentJson, MalformedJsonIsRefused)
 {
     for (const std::string &text : std::vector<std::string> {"", "{", "[]", "{\"version\": 2,}",
              deckWith(minimalTask) + " trailing", std::string("{\"title\": \"\xff\"}")}) {
-        try {
-            (void)TallowinDocumentJson::decode(text);
-            ADD_FAILURE() << text;
-        } catch (const JsonReadError &error) {
-            EXPECT_EQ(error.kind(), JsonReadError::Kind::malformed) << text;
-            EXPECT_EQ(std::string(error.what()).rfind("Tallowin data is not valid JSON: ", 0), 0u) << error.what();
+        if (const auto error = THROWN_ERROR(JsonReadError, (void)TallowinDocumentJson::decode(text))) {
+            EXPECT_EQ(error->kind(), JsonReadError::Kind::malformed) << text;
+            EXPECT_EQ(std::string(error->what()).rfind("Tallowin data is not valid JSON: ", 0), 0u) << error->what();
         }
     }
 }

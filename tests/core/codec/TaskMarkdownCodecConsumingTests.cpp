@@ -3,6 +3,7 @@
 #include "TallowinCore/codec/TaskMarkdownCodec.h"
 #include "TallowinCore/codec/TaskMarkdownCodecError.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -42,19 +43,9 @@ TEST(TaskMarkdownCodecDecodeConsuming, ReportsWhatDecodeReports)
     EXPECT_THROW(TaskMarkdownCodec::decodeConsuming("# Notes without machine data"), TaskMarkdownCodecError);
     const std::string malformed = std::string(TaskMarkdownCodec::beginMarker) + "\n{\"version\": 2,\n"
         + std::string(TaskMarkdownCodec::endMarker);
-    std::string expected;
-    try {
-        TaskMarkdownCodec::decode(malformed);
-    } catch (const JsonReadError &error) {
-        expected = error.what();
-    }
-    ASSERT_FALSE(expected.empty());
-    try {
-        TaskMarkdownCodec::decodeConsuming(std::string(malformed));
-        FAIL() << "malformed JSON decoded";
-    } catch (const JsonReadError &error) {
-        EXPECT_EQ(error.what(), expected);
-    }
+    const auto expected = THROWN_ERROR(JsonReadError, TaskMarkdownCodec::decode(malformed));
+    ASSERT_TRUE(expected);
+    EXPECT_THROW_SENTENCE(JsonReadError, *expected, TaskMarkdownCodec::decodeConsuming(std::string(malformed)));
 }
 
 TEST(TallowinDocumentJsonParser, DecodesAgainAfterItsMemoryIsReleased)

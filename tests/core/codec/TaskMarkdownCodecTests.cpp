@@ -4,6 +4,7 @@
 #include "TallowinCore/codec/TaskMarkdownCodecError.h"
 #include "TallowinCore/document/TallowinValidationError.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/ThrowChecks.h"
 #include "tests/support/generator/DeckGenerator.h"
 
 #include <gtest/gtest.h>
@@ -220,22 +221,15 @@ TEST(TaskMarkdownCodecDecode, VersionsAndMigration)
         document.scanHistory.empty() && document.pendingCandidates.empty() && document.dismissedCandidateKeys.empty())
         << "older files lack the lists";
 
-    try {
-        (void)TaskMarkdownCodec::decode(
-            withBlock(R"({"version": 3, "revision": 1, "title": "T", "updatedAt": "x", "tasks": []})"));
-        FAIL();
-    } catch (const TaskMarkdownCodecError &error) {
-        EXPECT_EQ(error, TaskMarkdownCodecError::invalidVersion(3));
-        EXPECT_STREQ(error.what(), "Tallowin data version 3 is not supported.");
+    if (const auto error = EXPECT_THROW_SENTENCE(TaskMarkdownCodecError, TaskMarkdownCodecError::invalidVersion(3),
+            (void)TaskMarkdownCodec::decode(
+                withBlock(R"({"version": 3, "revision": 1, "title": "T", "updatedAt": "x", "tasks": []})")))) {
+        EXPECT_STREQ(error->what(), "Tallowin data version 3 is not supported.");
     }
 
-    try {
+    EXPECT_THROW_SENTENCE(TallowinValidationError, "Tallowin contains an invalid timestamp: 2026-01-02.",
         (void)TaskMarkdownCodec::decode(
-            withBlock(R"({"version": 2, "revision": 1, "title": "T", "updatedAt": "2026-01-02", "tasks": []})"));
-        FAIL();
-    } catch (const TallowinValidationError &error) {
-        EXPECT_STREQ(error.what(), "Tallowin contains an invalid timestamp: 2026-01-02.");
-    }
+            withBlock(R"({"version": 2, "revision": 1, "title": "T", "updatedAt": "2026-01-02", "tasks": []})")));
 }
 
 TEST(TaskMarkdownCodecDecode, ParsesInPlaceWhenPaddingIsReadable)

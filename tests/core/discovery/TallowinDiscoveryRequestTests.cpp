@@ -2,6 +2,7 @@
 #include "TallowinCore/discovery/TallowinDiscoveryRequest.h"
 
 #include "tests/support/DiscoveryPromptText.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 #include <simdjson.h>
@@ -64,12 +65,9 @@ TEST(TallowinDiscoveryRequest, QuotesAndBackslashesAreEscapedWhileSpacesAndLette
 
 TEST(TallowinDiscoveryRequest, PathThatIsNotUtf8IsRefused)
 {
-    try {
-        TallowinDiscoveryRequest::prompt("/tmp/caf\xe9/Tallowin.md");
-        FAIL() << "expected TallowinError";
-    } catch (const TallowinError &error) {
-        EXPECT_STREQ(error.what(), "The deck file's path is not valid UTF-8 text, so it cannot be handed to Codex.");
-    }
+    EXPECT_THROW_SENTENCE(TallowinError,
+        "The deck file's path is not valid UTF-8 text, so it cannot be handed to Codex.",
+        TallowinDiscoveryRequest::prompt("/tmp/caf\xe9/Tallowin.md"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "TallowinCore/document/SourceIdentity.h"
 #include "TallowinCore/document/TaskContractError.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +12,10 @@ namespace {
 
 void expectInvalid(const std::string &url)
 {
-    try {
-        SourceIdentity::sourceKey(url);
-        ADD_FAILURE() << "accepted " << url;
-    } catch (const TaskContractError &error) {
-        EXPECT_EQ(error.kind(), TaskContractError::Kind::invalidSourceURL);
-        EXPECT_EQ(error.text(), url);
-        EXPECT_EQ(std::string(error.what()), "Task contract source URL is invalid: " + url);
+    if (const auto error = EXPECT_THROW_SENTENCE(
+            TaskContractError, "Task contract source URL is invalid: " + url, SourceIdentity::sourceKey(url))) {
+        EXPECT_EQ(error->kind(), TaskContractError::Kind::invalidSourceURL);
+        EXPECT_EQ(error->text(), url);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "TallowinCore/document/TallowinValidationError.h"
 #include "TallowinCore/document/TaskContractError.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -133,12 +134,9 @@ TEST(TallowinDocumentValidation, CandidateWithBadLinkFailsWithTheContractError)
 {
     auto document = makeDocument();
     document.pendingCandidates = {makeCandidate("c1", "ftp://example.com/file")};
-    try {
-        document.validate();
-        FAIL() << "expected a contract error";
-    } catch (const TaskContractError &error) {
-        EXPECT_EQ(error.kind(), TaskContractError::Kind::invalidSourceURL);
-        EXPECT_STREQ(error.what(), "Task contract source URL is invalid: ftp://example.com/file");
+    if (const auto error = EXPECT_THROW_SENTENCE(
+            TaskContractError, "Task contract source URL is invalid: ftp://example.com/file", document.validate())) {
+        EXPECT_EQ(error->kind(), TaskContractError::Kind::invalidSourceURL);
     }
 }
 
@@ -206,12 +204,9 @@ TEST(TallowinDocumentMigration, UnsupportedVersionsAndInvalidResultsThrow)
     auto document = makeDocument();
     for (std::int64_t version : {0, 3, -1}) {
         document.version = version;
-        try {
-            (void)document.migratedAndValidated();
-            FAIL() << version;
-        } catch (const TallowinValidationError &error) {
-            EXPECT_EQ(error, TallowinValidationError::unsupportedVersion(version));
-            EXPECT_EQ(std::string(error.what()),
+        if (const auto error = EXPECT_THROW_SENTENCE(TallowinValidationError,
+                TallowinValidationError::unsupportedVersion(version), (void)document.migratedAndValidated())) {
+            EXPECT_EQ(std::string(error->what()),
                 "Tallowin document version " + std::to_string(version) + " is not supported.");
         }
     }

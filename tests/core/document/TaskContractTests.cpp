@@ -2,6 +2,7 @@
 #include "TallowinCore/codec/TaskContractJson.h"
 #include "TallowinCore/document/TaskContract.h"
 #include "TallowinCore/document/TaskContractError.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -72,12 +73,8 @@ TEST(TaskContract, ValidationReportsTheFirstProblem)
     EXPECT_EQ(validationMessage(contract), "Task contract source URL is invalid: https://example.com/fine")
         << "a blank label is reported with the link";
 
-    try {
-        contract.validated();
-        ADD_FAILURE();
-    } catch (const TaskContractError &error) {
-        EXPECT_EQ(error, TaskContractError::invalidSourceURL("https://example.com/fine"));
-    }
+    EXPECT_THROW_SENTENCE(
+        TaskContractError, TaskContractError::invalidSourceURL("https://example.com/fine"), contract.validated());
 }
 
 TEST(TaskContractJson, ReadsAnArrayWithOptionalKeysMissingOrNull)
@@ -136,11 +133,8 @@ TEST(TaskContractJson, ErrorsNameTheKey)
     EXPECT_EQ(
         message(R"("text")"), "Tallowin data key contracts must be an array of task contracts or one task contract.");
 
-    try {
-        TaskContractJson::decode(R"([{"id": )");
-        ADD_FAILURE();
-    } catch (const JsonReadError &error) {
-        EXPECT_EQ(error.kind(), JsonReadError::Kind::malformed);
+    if (const auto error = THROWN_ERROR(JsonReadError, TaskContractJson::decode(R"([{"id": )"))) {
+        EXPECT_EQ(error->kind(), JsonReadError::Kind::malformed);
     }
 }
 

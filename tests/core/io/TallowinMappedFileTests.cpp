@@ -6,6 +6,7 @@
 #include "TallowinCore/storage/TallowinRepository.h"
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -84,33 +85,24 @@ TEST_F(TallowinMappedFileTest, AnEmptyFileIsEmptyTextWithPadding)
 TEST_F(TallowinMappedFileTest, FailuresNameTheFile)
 {
     const fs::path missing = folder.path("missing.md");
-    try {
-        TallowinMappedFile::map(missing, 64);
-        FAIL() << "a missing file was mapped";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.what(), "The file " + missing.string() + " does not exist.");
-        EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
+    if (const auto error = EXPECT_THROW_SENTENCE(TallowinFileError, "The file " + missing.string() + " does not exist.",
+            TallowinMappedFile::map(missing, 64))) {
+        EXPECT_EQ(error->code(), std::errc::no_such_file_or_directory);
     }
     fs::create_directory(folder.path("folder.md"));
-    try {
-        TallowinMappedFile::map(folder.path("folder.md"), 64);
-        FAIL() << "a folder was mapped";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.code(), std::errc::is_a_directory);
-        EXPECT_EQ(error.path1(), folder.path("folder.md"));
+    if (const auto error = THROWN_ERROR(TallowinFileError, TallowinMappedFile::map(folder.path("folder.md"), 64))) {
+        EXPECT_EQ(error->code(), std::errc::is_a_directory);
+        EXPECT_EQ(error->path1(), folder.path("folder.md"));
     }
     ASSERT_EQ(::mkfifo(folder.path("pipe.md").c_str(), 0600), 0);
     // Opening a pipe for reading would wait for a writer; one that is open already lets it through.
     const int writer = ::open(folder.path("pipe.md").c_str(), O_RDWR | O_NONBLOCK);
     ASSERT_GE(writer, 0);
-    try {
-        TallowinMappedFile::map(folder.path("pipe.md"), 64);
-        ADD_FAILURE() << "a pipe was mapped";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.code(), std::errc::not_supported);
-        EXPECT_EQ(error.what(),
+    if (const auto error = EXPECT_THROW_SENTENCE(TallowinFileError,
             "Tallowin could not read " + folder.path("pipe.md").string() + ": "
-                + std::make_error_code(std::errc::not_supported).message() + ".");
+                + std::make_error_code(std::errc::not_supported).message() + ".",
+            TallowinMappedFile::map(folder.path("pipe.md"), 64))) {
+        EXPECT_EQ(error->code(), std::errc::not_supported);
     }
     ::close(writer);
 }
@@ -174,11 +166,9 @@ TEST_F(TallowinMappedFileTest, DecodingAMappedDeckMatchesDecodingItsText)
         EXPECT_FALSE(TallowinMappedFile::contains(start));
     }
     folder.write("Tallowin.md", "# Notes without machine data");
-    try {
-        TaskMarkdownCodec::decodeConsuming(TallowinMappedFile::map(folder.path("Tallowin.md"), 64));
-        FAIL() << "a deck without markers decoded";
-    } catch (const TaskMarkdownCodecError &error) {
-        EXPECT_EQ(error.kind(), TaskMarkdownCodecError::Kind::missingDataBlock);
+    if (const auto error = THROWN_ERROR(TaskMarkdownCodecError,
+            TaskMarkdownCodec::decodeConsuming(TallowinMappedFile::map(folder.path("Tallowin.md"), 64)))) {
+        EXPECT_EQ(error->kind(), TaskMarkdownCodecError::Kind::missingDataBlock);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "TallowinCore/io/TallowinFileError.h"
 #include "TallowinCore/io/TallowinPrivateStorage.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -38,13 +39,10 @@ void giveToNobody(const fs::path &path)
 
 void expectRefused(const std::function<void()> &operation, const fs::path &path, const std::string &reason)
 {
-    try {
-        operation();
-        ADD_FAILURE() << "no error for " << path;
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.what(), "Tallowin cannot use " + path.string() + ": " + reason + ".");
-        EXPECT_EQ(error.path1(), path);
-        EXPECT_EQ(error.code(), std::errc::permission_denied);
+    if (const auto error = EXPECT_THROW_SENTENCE(
+            TallowinFileError, "Tallowin cannot use " + path.string() + ": " + reason + ".", operation())) {
+        EXPECT_EQ(error->path1(), path);
+        EXPECT_EQ(error->code(), std::errc::permission_denied);
     }
 }
 
@@ -195,12 +193,10 @@ TEST(TallowinPrivateStorageDirectory, FileInPlaceOfAParentFailsToCreate)
 {
     test::TemporaryFolder folder;
     folder.write("file", "text");
-    try {
-        TallowinPrivateStorage::prepareDirectory(folder.path("file/child"));
-        ADD_FAILURE() << "a folder was created below a file";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.code(), std::errc::not_a_directory);
-        EXPECT_EQ(error.path1(), folder.path("file/child"));
+    if (const auto error
+        = THROWN_ERROR(TallowinFileError, TallowinPrivateStorage::prepareDirectory(folder.path("file/child")))) {
+        EXPECT_EQ(error->code(), std::errc::not_a_directory);
+        EXPECT_EQ(error->path1(), folder.path("file/child"));
     }
 }
 
@@ -208,13 +204,11 @@ TEST(TallowinPrivateStorageCheck, MissingEntryCannotBeInspected)
 {
     test::TemporaryFolder folder;
     const fs::path missing = folder.path("missing");
-    try {
-        TallowinPrivateStorage::checkPath(missing, TallowinPrivateStorage::EntryType::regularFile);
-        ADD_FAILURE() << "a missing entry passed the check";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.what(), "Tallowin could not inspect " + missing.string() + ": No such file or directory.");
-        EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
-        EXPECT_EQ(error.path1(), missing);
+    if (const auto error = EXPECT_THROW_SENTENCE(TallowinFileError,
+            "Tallowin could not inspect " + missing.string() + ": No such file or directory.",
+            TallowinPrivateStorage::checkPath(missing, TallowinPrivateStorage::EntryType::regularFile))) {
+        EXPECT_EQ(error->code(), std::errc::no_such_file_or_directory);
+        EXPECT_EQ(error->path1(), missing);
     }
 }
 

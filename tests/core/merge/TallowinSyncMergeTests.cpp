@@ -3,6 +3,7 @@
 #include "TallowinCore/merge/TallowinSyncError.h"
 #include "TallowinCore/merge/TallowinSyncMerge.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/ThrowChecks.h"
 #include "tests/support/generator/DeckGenerator.h"
 
 #include <gtest/gtest.h>
@@ -229,15 +230,12 @@ TEST(TallowinSyncMergeTest, aLegacyIDNamingDifferentCardsStopsTheMergeAndLeavesB
     const TallowinDocument localBefore = local;
     const TallowinDocument remoteBefore = remote;
 
-    try {
-        TallowinSyncMerge::reconcile(nullptr, local, remote);
-        FAIL() << "the merge went through";
-    } catch (const TallowinSyncError &error) {
-        EXPECT_EQ(error.kind(), TallowinSyncError::Kind::unavailable);
-        EXPECT_EQ(std::string(error.what()),
+    if (const auto error = EXPECT_THROW_SENTENCE(TallowinSyncError,
             "Task ID ts-1700000000123 belongs to different records on these devices. Both task lists are unchanged. "
-            "Resolve the legacy ID conflict before syncing.");
-        EXPECT_EQ(error, TallowinSyncError::unavailable(error.what()));
+            "Resolve the legacy ID conflict before syncing.",
+            TallowinSyncMerge::reconcile(nullptr, local, remote))) {
+        EXPECT_EQ(error->kind(), TallowinSyncError::Kind::unavailable);
+        EXPECT_EQ(*error, TallowinSyncError::unavailable(error->what()));
     }
     EXPECT_EQ(local, localBefore);
     EXPECT_EQ(remote, remoteBefore);

@@ -2,6 +2,7 @@
 #include "TallowinCore/settings/TallowinSettingsError.h"
 #include "TallowinCore/settings/TallowinSettingsFile.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -61,12 +62,10 @@ TEST(TallowinSettingsFile, InvalidFileFailsAndStaysAsItWas)
     test::TemporaryFolder folder;
     const std::string text = "schema_version = 1\n\n[scan]\nenabled = yes # oops\n";
     folder.write("Tallowin.toml", text);
-    try {
-        TallowinSettingsFile::loadOrCreate(folder.path("Tallowin.toml"));
-        ADD_FAILURE() << "an invalid file was accepted";
-    } catch (const TallowinSettingsError &error) {
-        EXPECT_EQ(error, TallowinSettingsError::invalidValue("scan.enabled must be true or false"));
-        EXPECT_STREQ(error.what(), "Tallowin.toml has an invalid value: scan.enabled must be true or false.");
+    if (const auto error = EXPECT_THROW_SENTENCE(TallowinSettingsError,
+            TallowinSettingsError::invalidValue("scan.enabled must be true or false"),
+            TallowinSettingsFile::loadOrCreate(folder.path("Tallowin.toml")))) {
+        EXPECT_STREQ(error->what(), "Tallowin.toml has an invalid value: scan.enabled must be true or false.");
     }
     EXPECT_EQ(folder.read("Tallowin.toml"), text);
 }
@@ -76,12 +75,10 @@ TEST(TallowinSettingsFile, TextThatIsNotUTF8IsAReadError)
     test::TemporaryFolder folder;
     const std::string text = "[vip]\nnames = [\"Zo\xeb\"]\n";
     folder.write("Tallowin.toml", text);
-    try {
-        TallowinSettingsFile::loadOrCreate(folder.path("Tallowin.toml"));
-        ADD_FAILURE() << "invalid UTF-8 was accepted";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.code(), std::errc::illegal_byte_sequence);
-        EXPECT_EQ(error.path1(), folder.path("Tallowin.toml"));
+    if (const auto error
+        = THROWN_ERROR(TallowinFileError, TallowinSettingsFile::loadOrCreate(folder.path("Tallowin.toml")))) {
+        EXPECT_EQ(error->code(), std::errc::illegal_byte_sequence);
+        EXPECT_EQ(error->path1(), folder.path("Tallowin.toml"));
     }
     EXPECT_EQ(folder.read("Tallowin.toml"), text);
 }
@@ -102,21 +99,14 @@ TEST(TallowinSettingsFile, RefusesLinksForeignFilesAndAFileInPlaceOfTheFolder)
 
     folder.write("Foreign.toml", "schema_version = 1\n");
     ASSERT_EQ(::chown(folder.path("Foreign.toml").c_str(), 65534, 65534), 0) << "the tests need to run as root";
-    try {
-        TallowinSettingsFile::loadOrCreate(folder.path("Foreign.toml"));
-        ADD_FAILURE() << "another user's file was accepted";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.what(),
-            "Tallowin cannot use " + folder.path("Foreign.toml").string() + ": it belongs to another user.");
-    }
+    EXPECT_THROW_SENTENCE(TallowinFileError,
+        "Tallowin cannot use " + folder.path("Foreign.toml").string() + ": it belongs to another user.",
+        TallowinSettingsFile::loadOrCreate(folder.path("Foreign.toml")));
 
     folder.write("NotAFolder", "");
-    try {
-        TallowinSettingsFile::loadOrCreate(folder.path("NotAFolder/Tallowin.toml"));
-        ADD_FAILURE() << "a file was accepted as the folder";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.what(), "Tallowin cannot use " + folder.path("NotAFolder").string() + ": it is not a folder.");
-    }
+    EXPECT_THROW_SENTENCE(TallowinFileError,
+        "Tallowin cannot use " + folder.path("NotAFolder").string() + ": it is not a folder.",
+        TallowinSettingsFile::loadOrCreate(folder.path("NotAFolder/Tallowin.toml")));
     EXPECT_EQ(folder.read("NotAFolder"), "");
 }
 

@@ -2,6 +2,7 @@
 #include "TallowinCore/settings/TallowinSettingsError.h"
 #include "TallowinCore/settings/TallowinSettingsTOML.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 #include <simdjson.h>
@@ -41,12 +42,8 @@ TallowinSettings settingsWith(std::function<void(TallowinSettings &)> change)
 
 void expectFailure(const std::function<void()> &operation, const Error &expected, const std::string &sentence)
 {
-    try {
-        operation();
-        ADD_FAILURE() << "no error, expected: " << sentence;
-    } catch (const Error &error) {
-        EXPECT_EQ(error, expected) << error.what();
-        EXPECT_EQ(error.what(), sentence);
+    if (const auto error = EXPECT_THROW_SENTENCE(Error, sentence, operation())) {
+        EXPECT_EQ(*error, expected) << error->what();
     }
 }
 

@@ -5,6 +5,7 @@
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -81,12 +82,7 @@ protected:
     void expectWholeImportFails(const std::function<void()> &import, const std::string &message) const
     {
         const std::string before = canonicalText();
-        try {
-            import();
-            ADD_FAILURE() << "the import went ahead";
-        } catch (const std::exception &error) {
-            EXPECT_EQ(error.what(), message);
-        }
+        EXPECT_THROW_SENTENCE(std::exception, message, import());
         EXPECT_EQ(canonicalText(), before);
         EXPECT_FALSE(fs::exists(folder.path("Decks/ImportBackups")));
     }
@@ -322,11 +318,8 @@ TEST_F(TallowinImportTest, AFailedBackupFailsTheWholeImport)
     writeDeck("In/New.md", deckWithNewCard("KB-004"));
     folder.write("Decks/ImportBackups", "a file where the backup folder belongs");
     const std::string before = canonicalText();
-    try {
-        repository.importFiles({folder.path("In/New.md")});
-        FAIL() << "imported without a backup";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.path1(), folder.path("Decks/ImportBackups"));
+    if (const auto error = THROWN_ERROR(TallowinFileError, repository.importFiles({folder.path("In/New.md")}))) {
+        EXPECT_EQ(error->path1(), folder.path("Decks/ImportBackups"));
     }
     EXPECT_EQ(canonicalText(), before);
     EXPECT_EQ(entriesOf(folder.path("Decks")), (std::set<std::string> {"ImportBackups", "Tallowin.md"}));

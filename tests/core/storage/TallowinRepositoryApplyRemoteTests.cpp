@@ -6,6 +6,7 @@
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -135,14 +136,11 @@ TEST_F(TallowinRepositoryApplyRemoteTest, aRefusedMergeWritesNothing)
     TallowinDocument remote = changedRemotely("Retitled elsewhere");
     remote.tasks[2].createdAt = "2026-03-14T09:00:00.000Z";
 
-    try {
-        repository.applyRemote(remote, agreed);
-        FAIL() << "the legacy ID collision was merged";
-    } catch (const TallowinSyncError &error) {
-        EXPECT_EQ(error.kind(), TallowinSyncError::Kind::unavailable);
-        EXPECT_EQ(std::string(error.what()),
+    if (const auto error = EXPECT_THROW_SENTENCE(TallowinSyncError,
             "Task ID ts-1700000000001 belongs to different records on these devices. Both task lists are unchanged. "
-            "Resolve the legacy ID conflict before syncing.");
+            "Resolve the legacy ID conflict before syncing.",
+            repository.applyRemote(remote, agreed))) {
+        EXPECT_EQ(error->kind(), TallowinSyncError::Kind::unavailable);
     }
     EXPECT_EQ(deckBytes(), before);
     EXPECT_EQ(entriesOf(folder.path("Decks")), std::set<std::string> {"Tallowin.md"});
@@ -153,11 +151,9 @@ TEST_F(TallowinRepositoryApplyRemoteTest, anotherWriterHoldingTheFileMakesItBusy
     writeDeck(agreed);
     const std::string before = deckBytes();
     folder.write("Decks/Tallowin.md.lock", std::to_string(::getppid()));
-    try {
-        repository.applyRemote(changedRemotely("Retitled elsewhere"), agreed);
-        FAIL() << "applied under a live lock";
-    } catch (const TallowinRepositoryError &error) {
-        EXPECT_EQ(error.kind(), TallowinRepositoryError::Kind::writerBusy);
+    if (const auto error = THROWN_ERROR(
+            TallowinRepositoryError, repository.applyRemote(changedRemotely("Retitled elsewhere"), agreed))) {
+        EXPECT_EQ(error->kind(), TallowinRepositoryError::Kind::writerBusy);
     }
     EXPECT_EQ(deckBytes(), before);
     EXPECT_TRUE(backups().empty());

@@ -6,6 +6,7 @@
 #include "tests/support/FailingFileOperations.h"
 #include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -33,14 +34,11 @@ TallowinDocument deckAt(std::int64_t revision)
 
 void expectWriteError(const std::function<void()> &operation, const fs::path &path, std::errc cause)
 {
-    try {
-        operation();
-        ADD_FAILURE() << "the failure was not reported";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.path1(), path);
-        EXPECT_EQ(error.code(), cause);
-        EXPECT_EQ(error.what(),
-            "Tallowin could not write " + path.string() + ": " + std::make_error_code(cause).message() + ".");
+    if (const auto error = EXPECT_THROW_SENTENCE(TallowinFileError,
+            "Tallowin could not write " + path.string() + ": " + std::make_error_code(cause).message() + ".",
+            operation())) {
+        EXPECT_EQ(error->path1(), path);
+        EXPECT_EQ(error->code(), cause);
     }
 }
 

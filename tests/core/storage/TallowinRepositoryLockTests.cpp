@@ -5,6 +5,7 @@
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -76,12 +77,9 @@ protected:
     void expectBusy(const std::string &lockContent)
     {
         const std::string deckBefore = folder.read("Decks/Tallowin.md");
-        try {
-            repository.save(nextOf(deckAt(1)), 1);
-            ADD_FAILURE() << "saved past a live lock";
-        } catch (const TallowinRepositoryError &error) {
-            EXPECT_EQ(error, TallowinRepositoryError::writerBusy());
-            EXPECT_STREQ(error.what(), busy);
+        if (const auto error = EXPECT_THROW_SENTENCE(TallowinRepositoryError, TallowinRepositoryError::writerBusy(),
+                repository.save(nextOf(deckAt(1)), 1))) {
+            EXPECT_STREQ(error->what(), busy);
         }
         EXPECT_EQ(folder.read("Decks/Tallowin.md.lock"), lockContent);
         EXPECT_EQ(folder.read("Decks/Tallowin.md"), deckBefore);
@@ -198,12 +196,10 @@ TEST_F(TallowinRepositoryLockTest, HolderKeepsAnOwnerOnlyLockFileWithItsIDAndFlo
 TEST_F(TallowinRepositoryLockTest, LockPathThatIsNotTheUsersOwnFileIsRefused)
 {
     const auto expectRefused = [&](const std::string &reason) {
-        try {
-            repository.save(nextOf(deckAt(1)), 1);
-            ADD_FAILURE() << "saved past " << reason;
-        } catch (const TallowinFileError &error) {
-            EXPECT_EQ(error.what(), "Tallowin cannot use " + lockPath.string() + ": " + reason + ".");
-            EXPECT_EQ(error.path1(), lockPath);
+        if (const auto error
+            = EXPECT_THROW_SENTENCE(TallowinFileError, "Tallowin cannot use " + lockPath.string() + ": " + reason + ".",
+                repository.save(nextOf(deckAt(1)), 1))) {
+            EXPECT_EQ(error->path1(), lockPath);
         }
         EXPECT_EQ(repository.load(), deckAt(1));
     };
@@ -262,13 +258,11 @@ TEST_F(TallowinRepositoryLockTest, StaleLockThatCannotBeRemovedIsAnErrorNamingIt
     const ImmutableFolder frozen(folder.path("Decks"));
     if (!frozen.applied())
         GTEST_SKIP() << "the file system or the process cannot make a folder immutable";
-    try {
-        repository.save(nextOf(deckAt(1)), 1);
-        FAIL() << "saved past a lock that stayed";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.path1(), lockPath);
-        EXPECT_EQ(error.code(), std::errc::operation_not_permitted);
-        EXPECT_EQ(error.what(), "Tallowin could not remove " + lockPath.string() + ": Operation not permitted.");
+    if (const auto error = EXPECT_THROW_SENTENCE(TallowinFileError,
+            "Tallowin could not remove " + lockPath.string() + ": Operation not permitted.",
+            repository.save(nextOf(deckAt(1)), 1))) {
+        EXPECT_EQ(error->path1(), lockPath);
+        EXPECT_EQ(error->code(), std::errc::operation_not_permitted);
     }
     EXPECT_EQ(repository.load(), deckAt(1));
 }
@@ -286,13 +280,11 @@ TEST_F(TallowinRepositoryLockTest, LockFileThatCannotBeCreatedIsAWriteErrorNamin
     folder.write("Decks/" + longName, TaskMarkdownCodec::encode(deckAt(1)));
     TallowinRepository longNamed(folder.path("Decks/" + longName));
     const fs::path longLock = longNamed.lockPath();
-    try {
-        longNamed.save(nextOf(deckAt(1)), 1);
-        FAIL() << "saved without a lock";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.path1(), longLock);
-        EXPECT_EQ(error.code(), std::errc::filename_too_long);
-        EXPECT_EQ(error.what(), "Tallowin could not create " + longLock.string() + ": File name too long.");
+    if (const auto error = EXPECT_THROW_SENTENCE(TallowinFileError,
+            "Tallowin could not create " + longLock.string() + ": File name too long.",
+            longNamed.save(nextOf(deckAt(1)), 1))) {
+        EXPECT_EQ(error->path1(), longLock);
+        EXPECT_EQ(error->code(), std::errc::filename_too_long);
     }
     EXPECT_EQ(longNamed.load(), deckAt(1));
 }

@@ -7,6 +7,7 @@
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -92,13 +93,10 @@ TEST_F(TallowinRepositoryTest, LoadDecodesAndMakesTheFileOwnerOnlyWithoutTakingT
 
 TEST_F(TallowinRepositoryTest, LoadOfAMissingFileNamesItAndCreatesNothing)
 {
-    try {
-        repository.load();
-        FAIL() << "a missing deck loaded";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.what(), "The file " + deckPath.string() + " does not exist.");
-        EXPECT_EQ(error.path1(), deckPath);
-        EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
+    if (const auto error = EXPECT_THROW_SENTENCE(
+            TallowinFileError, "The file " + deckPath.string() + " does not exist.", repository.load())) {
+        EXPECT_EQ(error->path1(), deckPath);
+        EXPECT_EQ(error->code(), std::errc::no_such_file_or_directory);
     }
     EXPECT_TRUE(fs::is_empty(folder.root()));
 }
@@ -106,12 +104,9 @@ TEST_F(TallowinRepositoryTest, LoadOfAMissingFileNamesItAndCreatesNothing)
 TEST_F(TallowinRepositoryTest, LoadPassesDecodingErrorsOn)
 {
     folder.write("Decks/Tallowin.md", "# Notes\n\nNo machine data here.\n");
-    try {
-        repository.load();
-        FAIL() << "a deck without markers loaded";
-    } catch (const TaskMarkdownCodecError &error) {
-        EXPECT_EQ(error.kind(), TaskMarkdownCodecError::Kind::missingDataBlock);
-        EXPECT_STREQ(error.what(), "Tallowin data markers are missing from the Markdown file.");
+    if (const auto error = EXPECT_THROW_SENTENCE(
+            TaskMarkdownCodecError, "Tallowin data markers are missing from the Markdown file.", repository.load())) {
+        EXPECT_EQ(error->kind(), TaskMarkdownCodecError::Kind::missingDataBlock);
     }
 }
 
@@ -145,12 +140,9 @@ TEST_F(TallowinRepositoryTest, PrepareReturnsAnExistingDeckAndIgnoresTheSeed)
 TEST_F(TallowinRepositoryTest, PrepareDoesNotCreateTheDeckWhileAnotherWriterHoldsTheLock)
 {
     folder.write("Decks/Tallowin.md.lock", std::to_string(::getppid()));
-    try {
-        repository.prepareIfNeeded(deckAt(1));
-        FAIL() << "created the deck under a live lock";
-    } catch (const TallowinRepositoryError &error) {
-        EXPECT_EQ(error, TallowinRepositoryError::writerBusy());
-        EXPECT_STREQ(error.what(), busy);
+    if (const auto error = EXPECT_THROW_SENTENCE(
+            TallowinRepositoryError, TallowinRepositoryError::writerBusy(), repository.prepareIfNeeded(deckAt(1)))) {
+        EXPECT_STREQ(error->what(), busy);
     }
     EXPECT_EQ(entriesOf(folder.path("Decks")), std::set<std::string> {"Tallowin.md.lock"});
 }
@@ -162,16 +154,13 @@ TEST_F(TallowinRepositoryTest, SecondSaveAgainstTheSameRevisionIsAConflict)
     EXPECT_EQ(repository.save(first, 4), first);
     const std::string afterFirst = deckBytes();
 
-    try {
-        repository.save(changed(deckAt(4), "Second writer"), 4);
-        FAIL() << "the second save overwrote the first";
-    } catch (const TallowinRepositoryError &error) {
-        EXPECT_EQ(error.kind(), TallowinRepositoryError::Kind::revisionConflict);
-        EXPECT_EQ(error.expected(), 4);
-        EXPECT_EQ(error.actual(), 5);
-        EXPECT_EQ(error, TallowinRepositoryError::revisionConflict(4, 5));
+    if (const auto error = EXPECT_THROW_SENTENCE(TallowinRepositoryError,
+            TallowinRepositoryError::revisionConflict(4, 5), repository.save(changed(deckAt(4), "Second writer"), 4))) {
+        EXPECT_EQ(error->kind(), TallowinRepositoryError::Kind::revisionConflict);
+        EXPECT_EQ(error->expected(), 4);
+        EXPECT_EQ(error->actual(), 5);
         EXPECT_STREQ(
-            error.what(), "The Tallowin file changed from revision 4 to 5. Reload it before making another change.");
+            error->what(), "The Tallowin file changed from revision 4 to 5. Reload it before making another change.");
     }
     EXPECT_EQ(deckBytes(), afterFirst);
     EXPECT_EQ(repository.load(), first);
@@ -200,12 +189,8 @@ TEST_F(TallowinRepositoryTest, FailedSavesLeaveTheFileAsItWasAndNoLock)
 
     TallowinDocument invalid = changed(deckAt(2), "Twice");
     invalid.tasks.push_back(invalid.tasks.front());
-    try {
-        repository.save(invalid, 2);
-        FAIL() << "an invalid deck was saved";
-    } catch (const TallowinValidationError &error) {
-        EXPECT_EQ(error, TallowinValidationError::duplicateTaskID("KB-001"));
-    }
+    EXPECT_THROW_SENTENCE(
+        TallowinValidationError, TallowinValidationError::duplicateTaskID("KB-001"), repository.save(invalid, 2));
     EXPECT_EQ(deckBytes(), before);
     EXPECT_EQ(entriesOf(folder.path("Decks")), std::set<std::string> {"Tallowin.md"});
 
@@ -263,13 +248,10 @@ protected:
         };
         for (const auto &[name, operation] : operations) {
             SCOPED_TRACE(name);
-            try {
-                operation();
-                ADD_FAILURE() << "not refused";
-            } catch (const TallowinFileError &error) {
-                EXPECT_EQ(error.what(), "Tallowin cannot use " + named.string() + ": " + reason + ".");
-                EXPECT_EQ(error.path1(), named);
-                EXPECT_EQ(error.code(), std::errc::permission_denied);
+            if (const auto error = EXPECT_THROW_SENTENCE(
+                    TallowinFileError, "Tallowin cannot use " + named.string() + ": " + reason + ".", operation())) {
+                EXPECT_EQ(error->path1(), named);
+                EXPECT_EQ(error->code(), std::errc::permission_denied);
             }
         }
     }

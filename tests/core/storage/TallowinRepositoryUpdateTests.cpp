@@ -7,6 +7,7 @@
 #include "tests/support/FailingFileOperations.h"
 #include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/ThrowChecks.h"
 #include "tests/support/WorkflowChecks.h"
 
 #include <gtest/gtest.h>
@@ -112,18 +113,16 @@ TEST_F(TallowinRepositoryUpdateTest, ExpectedRevisionIsCheckedBeforeTheChange)
     writeDeck(deckAt(5));
     const std::string before = deckBytes();
     bool changed = false;
-    try {
-        repository.update(
-            [&](TallowinDocument &&current) -> std::optional<TallowinDocument> {
-                changed = true;
-                return std::move(current);
-            },
-            4);
-        FAIL() << "changed a deck at another revision";
-    } catch (const TallowinRepositoryError &error) {
-        EXPECT_EQ(error, TallowinRepositoryError::revisionConflict(4, 5));
+    if (const auto error
+        = EXPECT_THROW_SENTENCE(TallowinRepositoryError, TallowinRepositoryError::revisionConflict(4, 5),
+            repository.update(
+                [&](TallowinDocument &&current) -> std::optional<TallowinDocument> {
+                    changed = true;
+                    return std::move(current);
+                },
+                4))) {
         EXPECT_STREQ(
-            error.what(), "The Tallowin file changed from revision 4 to 5. Reload it before making another change.");
+            error->what(), "The Tallowin file changed from revision 4 to 5. Reload it before making another change.");
     }
     EXPECT_FALSE(changed);
     EXPECT_EQ(deckBytes(), before);
@@ -139,15 +138,11 @@ TEST_F(TallowinRepositoryUpdateTest, WriterThatIgnoredTheLockIsNotOverwritten)
     TallowinDocument foreign = deckAt(5);
     foreign.title = "Written by someone else";
     const TallowinRepository::Change change = retitling("Mine");
-    try {
+    EXPECT_THROW_SENTENCE(TallowinRepositoryError, TallowinRepositoryError::revisionConflict(4, 5),
         repository.update([&](TallowinDocument &&current) {
             replaceBehindTheLock(foreign);
             return change(std::move(current));
-        });
-        FAIL() << "overwrote the other writer";
-    } catch (const TallowinRepositoryError &error) {
-        EXPECT_EQ(error, TallowinRepositoryError::revisionConflict(4, 5));
-    }
+        }));
     EXPECT_EQ(deckBytes(), TaskMarkdownCodec::encode(foreign));
     EXPECT_EQ(entriesOf(folder.path("Decks")), deckOnly);
 
@@ -169,15 +164,11 @@ TEST_F(TallowinRepositoryUpdateTest, FailuresLeaveTheFileAsItWasAndNoLock)
     writeDeck(deckAt(2));
     const std::string before = deckBytes();
 
-    try {
+    EXPECT_THROW_SENTENCE(TallowinValidationError, TallowinValidationError::duplicateTaskID("KB-001"),
         repository.update([](TallowinDocument &&current) -> std::optional<TallowinDocument> {
             current.tasks.push_back(current.tasks.front());
             return std::move(current);
-        });
-        FAIL() << "an invalid deck was stored";
-    } catch (const TallowinValidationError &error) {
-        EXPECT_EQ(error, TallowinValidationError::duplicateTaskID("KB-001"));
-    }
+        }));
     EXPECT_EQ(deckBytes(), before);
     EXPECT_EQ(entriesOf(folder.path("Decks")), deckOnly);
 
@@ -190,11 +181,8 @@ TEST_F(TallowinRepositoryUpdateTest, FailuresLeaveTheFileAsItWasAndNoLock)
     EXPECT_TRUE(operations->steps().empty());
 
     fs::remove(deckPath);
-    try {
-        repository.update(retitling("Nowhere"));
-        FAIL() << "changed a missing deck";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
+    if (const auto error = THROWN_ERROR(TallowinFileError, repository.update(retitling("Nowhere")))) {
+        EXPECT_EQ(error->code(), std::errc::no_such_file_or_directory);
     }
     EXPECT_TRUE(fs::is_empty(folder.path("Decks"))) << "no deck is created and no lock is left";
 }
@@ -205,15 +193,12 @@ TEST_F(TallowinRepositoryUpdateTest, LiveWriterMakesItBusyBeforeAnythingIsRead)
     const std::string before = deckBytes();
     folder.write("Decks/Tallowin.md.lock", std::to_string(::getppid()));
     bool changed = false;
-    try {
-        repository.update([&](TallowinDocument &&current) -> std::optional<TallowinDocument> {
-            changed = true;
-            return std::move(current);
-        });
-        FAIL() << "changed the deck under a live lock";
-    } catch (const TallowinRepositoryError &error) {
-        EXPECT_EQ(error, TallowinRepositoryError::writerBusy());
-        EXPECT_STREQ(error.what(), "Tallowin is being updated by another writer. Reload and retry.");
+    if (const auto error = EXPECT_THROW_SENTENCE(TallowinRepositoryError, TallowinRepositoryError::writerBusy(),
+            repository.update([&](TallowinDocument &&current) -> std::optional<TallowinDocument> {
+                changed = true;
+                return std::move(current);
+            }))) {
+        EXPECT_STREQ(error->what(), "Tallowin is being updated by another writer. Reload and retry.");
     }
     EXPECT_FALSE(changed);
     EXPECT_EQ(deckBytes(), before);
@@ -233,12 +218,9 @@ TEST_P(TallowinRepositoryUpdateFailingStepTest, FailedWriteLeavesTheOldDeckOrThe
     const std::string before = deckBytes();
     operations->failCall(step, 1, std::errc::no_space_on_device);
 
-    try {
-        repository.update(retitling("Changed"));
-        FAIL() << "the failure was not reported";
-    } catch (const TallowinFileError &error) {
-        EXPECT_EQ(error.path1(), deckPath);
-        EXPECT_EQ(error.code(), std::errc::no_space_on_device);
+    if (const auto error = THROWN_ERROR(TallowinFileError, repository.update(retitling("Changed")))) {
+        EXPECT_EQ(error->path1(), deckPath);
+        EXPECT_EQ(error->code(), std::errc::no_space_on_device);
     }
     EXPECT_EQ(entriesOf(folder.path("Decks")), deckOnly);
     if (step == Step::syncDirectory) {

@@ -17,7 +17,7 @@ namespace tallowin {
 namespace {
 
 // Keeps posted work until the test runs it.
-class ManualExecutor : public TallowinSyncExecutor
+class ManualExecutor : public TallowinSerialExecutor
 {
 public:
     void post(std::function<void()> work) override { m_queue.push_back(std::move(work)); }

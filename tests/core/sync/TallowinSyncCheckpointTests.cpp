@@ -4,6 +4,7 @@
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/FailingFileOperations.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -49,18 +50,10 @@ TEST(TallowinSyncCheckpointTest, DecodesWhatItEncodesAndIgnoresOtherKeys)
 
 TEST(TallowinSyncCheckpointTest, RefusesCheckpointsThatDoNotFit)
 {
-    try {
-        TallowinSyncCheckpoint::decode(R"({"document":null})");
-        FAIL() << "decoded a checkpoint without an account";
-    } catch (const JsonReadError &error) {
-        EXPECT_EQ(error, JsonReadError::missingKey("accountID"));
-    }
-    try {
-        TallowinSyncCheckpoint::decode(R"({"accountID":7})");
-        FAIL() << "decoded a numeric account";
-    } catch (const JsonReadError &error) {
-        EXPECT_EQ(error, JsonReadError::wrongType("accountID", "string"));
-    }
+    EXPECT_THROW_SENTENCE(
+        JsonReadError, JsonReadError::missingKey("accountID"), TallowinSyncCheckpoint::decode(R"({"document":null})"));
+    EXPECT_THROW_SENTENCE(JsonReadError, JsonReadError::wrongType("accountID", "string"),
+        TallowinSyncCheckpoint::decode(R"({"accountID":7})"));
     EXPECT_THROW(TallowinSyncCheckpoint::decode("[]"), JsonReadError);
     EXPECT_THROW(TallowinSyncCheckpoint::decode(R"({"accountID":"me","document":{"title":"x"}})"), JsonReadError);
 }

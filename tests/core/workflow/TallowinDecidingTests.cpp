@@ -4,6 +4,7 @@
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/InPlaceChecks.h"
 #include "tests/support/ScopedTimeZone.h"
+#include "tests/support/ThrowChecks.h"
 #include "tests/support/WorkflowChecks.h"
 
 #include <gtest/gtest.h>
@@ -305,13 +306,10 @@ TEST(TallowinDeciding, MissingOrMergedCardIsNotFound)
     const TallowinDocument before = document;
 
     for (const std::string id : {"KB-009", "KB-404", "kb-001"}) {
-        try {
-            TallowinDeciding::deciding(document, id, TaskDecision::complete("x"), "", instantAt(nowText));
-            ADD_FAILURE() << id << " was decided";
-        } catch (const TallowinDomainError &error) {
-            EXPECT_EQ(error, TallowinDomainError::taskNotFound(id));
-            EXPECT_EQ(error.kind(), TallowinDomainError::Kind::taskNotFound);
-            EXPECT_EQ(std::string(error.what()), "Task " + id + " was not found.");
+        if (const auto error = EXPECT_THROW_SENTENCE(TallowinDomainError, TallowinDomainError::taskNotFound(id),
+                TallowinDeciding::deciding(document, id, TaskDecision::complete("x"), "", instantAt(nowText)))) {
+            EXPECT_EQ(error->kind(), TallowinDomainError::Kind::taskNotFound);
+            EXPECT_EQ(std::string(error->what()), "Task " + id + " was not found.");
         }
     }
     EXPECT_EQ(document, before);
@@ -322,12 +320,10 @@ TEST(TallowinDeciding, InvalidResultIsNotReturned)
     auto document = makeDocument({makeTask("KB-001", 1), makeTask("KB-002", 2)});
     document.tasks[1].createdAt = "yesterday";
     const TallowinDocument before = document;
-    try {
-        TallowinDeciding::deciding(document, "KB-001", TaskDecision::remove(), "", instantAt(nowText));
-        ADD_FAILURE() << "an invalid deck was returned";
-    } catch (const TallowinValidationError &error) {
-        EXPECT_EQ(error.kind(), TallowinValidationError::Kind::invalidTimestamp);
-        EXPECT_EQ(std::string(error.what()), "Tallowin contains an invalid timestamp: yesterday.");
+    if (const auto error
+        = EXPECT_THROW_SENTENCE(TallowinValidationError, "Tallowin contains an invalid timestamp: yesterday.",
+            TallowinDeciding::deciding(document, "KB-001", TaskDecision::remove(), "", instantAt(nowText)))) {
+        EXPECT_EQ(error->kind(), TallowinValidationError::Kind::invalidTimestamp);
     }
     EXPECT_EQ(document, before);
 }
@@ -345,12 +341,8 @@ TEST(TallowinDecidingInPlace, FailuresMatchTheCopyingForm)
 
     document.tasks[0].createdAt = "yesterday";
     given = document;
-    try {
-        TallowinDeciding::deciding(std::move(given), "KB-001", TaskDecision::remove(), "", instantAt(nowText));
-        ADD_FAILURE() << "an invalid deck was returned";
-    } catch (const TallowinValidationError &error) {
-        EXPECT_EQ(error, TallowinValidationError::invalidTimestamp("yesterday"));
-    }
+    EXPECT_THROW_SENTENCE(TallowinValidationError, TallowinValidationError::invalidTimestamp("yesterday"),
+        TallowinDeciding::deciding(std::move(given), "KB-001", TaskDecision::remove(), "", instantAt(nowText)));
 }
 
 // The ID and the note may be strings of the very document that is given up and changed.

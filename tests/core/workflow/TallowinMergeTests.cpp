@@ -1,6 +1,7 @@
 #include "TallowinCore/document/TallowinValidationError.h"
 #include "TallowinCore/workflow/TallowinMerge.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/ThrowChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -235,12 +236,10 @@ TEST(TallowinMerge, TheResultIsValidated)
     first.history = {makeEvent("shared-event")};
     TaskItem second = makeTask("KB-002");
     second.history = {makeEvent("shared-event")};
-    try {
-        TallowinMerge::documents({makeDocument({first}), makeDocument({second})}, mergeTime);
-        FAIL() << "two cards holding one event ID were merged";
-    } catch (const TallowinValidationError &error) {
-        EXPECT_EQ(error, TallowinValidationError::duplicateHistoryID("shared-event"));
-        EXPECT_STREQ(error.what(), "Tallowin contains duplicate history ID shared-event.");
+    if (const auto error
+        = EXPECT_THROW_SENTENCE(TallowinValidationError, TallowinValidationError::duplicateHistoryID("shared-event"),
+            TallowinMerge::documents({makeDocument({first}), makeDocument({second})}, mergeTime))) {
+        EXPECT_STREQ(error->what(), "Tallowin contains duplicate history ID shared-event.");
     }
 }
 

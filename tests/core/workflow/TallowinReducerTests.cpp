@@ -4,6 +4,7 @@
 #include "TallowinCore/workflow/TallowinReducer.h"
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/InPlaceChecks.h"
+#include "tests/support/ThrowChecks.h"
 #include "tests/support/WorkflowChecks.h"
 
 #include <gtest/gtest.h>
@@ -51,14 +52,11 @@ template<typename Error> std::string failure(const TallowinCommand &command, con
     }
 
     TallowinDocument given = document;
-    try {
-        TallowinReducer::apply(command, std::move(given), instantAt(nowText));
-        ADD_FAILURE() << "no error in place";
-    } catch (const Error &error) {
-        EXPECT_EQ(error.what(), message);
+    if (const auto error = EXPECT_THROW_SENTENCE(
+            Error, message, TallowinReducer::apply(command, std::move(given), instantAt(nowText)))) {
         if constexpr (!std::is_same_v<Error, TallowinValidationError>) {
             EXPECT_EQ(given, before);
-        }
+        };
     }
     return message;
 }
