@@ -1,0 +1,10 @@
+#include "Tallowin/screens/TallowinSheet.h"
+
+namespace tallowin {
+
+TallowinSheet::TallowinSheet(TaskStore &store, QWidget *parent)
+    : QWidget(parent)
+    , m_store(store)
+{ }
+
+} // namespace tallowin
