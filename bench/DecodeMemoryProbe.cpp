@@ -1,5 +1,6 @@
 // decode-memory-probe FILE: reads and decodes one deck file in a fresh process and prints its peak memory.
 // A separate process, so nothing else (generated decks, benchmark caches) inflates the high-water mark.
+#include "TallowinCore/codec/TallowinDocumentJson.h"
 #include "TallowinCore/codec/TaskMarkdownCodec.h"
 #include "TallowinCore/io/TallowinTextFile.h"
 
@@ -31,7 +32,8 @@ int main(int argc, char **argv)
     }
     try {
         const long startKiB = statusKiB("VmHWM");
-        const std::string text = tallowin::TallowinTextFile::read(argv[1]);
+        const std::string text
+            = tallowin::TallowinTextFile::read(argv[1], tallowin::TallowinDocumentJson::paddingBytes());
         const long afterReadKiB = statusKiB("VmHWM");
         const long residentAfterReadKiB = statusKiB("VmRSS");
         const tallowin::TallowinDocument document

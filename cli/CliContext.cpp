@@ -1,11 +1,7 @@
 #include "cli/CliContext.h"
 
 #include "TallowinCore/base/TallowinError.h"
-#include "TallowinCore/codec/TallowinDocumentJson.h"
-#include "TallowinCore/codec/TaskMarkdownCodec.h"
 #include "TallowinCore/io/TallowinFileLocation.h"
-#include "TallowinCore/io/TallowinMappedFile.h"
-#include "TallowinCore/io/TallowinPrivateStorage.h"
 
 namespace tallowin::cli {
 
@@ -27,10 +23,18 @@ TallowinInstant resolveNow(const std::optional<std::string> &nowOption)
     throw TallowinError("The time " + *nowOption + " is not a timestamp such as 2026-03-14T09:26:53.589Z.");
 }
 
+std::unique_ptr<TallowinRepository> openRepository(const std::filesystem::path &deckPath, TallowinInstant now)
+{
+    auto repository = std::make_unique<TallowinRepository>(deckPath, [now] { return now; });
+    // main() has made a file cut short under a mapping end the process cleanly.
+    repository->mapFileWhenReading(true);
+    repository->readsOnce(true);
+    return repository;
+}
+
 TallowinDocument loadDeck(const std::filesystem::path &deckPath)
 {
-    TallowinPrivateStorage::protectFile(deckPath);
-    return TaskMarkdownCodec::decodeConsuming(TallowinMappedFile::map(deckPath, TallowinDocumentJson::paddingBytes()));
+    return openRepository(deckPath, TallowinClock::current())->load();
 }
 
 } // namespace tallowin::cli

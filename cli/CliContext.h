@@ -2,9 +2,11 @@
 
 #include "TallowinCore/base/TallowinClock.h"
 #include "TallowinCore/document/TallowinDocument.h"
+#include "TallowinCore/storage/TallowinRepository.h"
 
 #include <filesystem>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -25,7 +27,9 @@ std::filesystem::path resolveDeckPath(const std::optional<std::string> &fileOpti
 // --now in any form the clock reads; the clock otherwise.
 TallowinInstant resolveNow(const std::optional<std::string> &nowOption);
 
-// Reads and decodes the deck without creating it.
+// The repository of the deck for one command: it maps the file to read it and reads it once.
+std::unique_ptr<TallowinRepository> openRepository(const std::filesystem::path &deckPath, TallowinInstant now);
+// Reads and decodes the deck through the repository, without creating it.
 TallowinDocument loadDeck(const std::filesystem::path &deckPath);
 
 } // namespace tallowin::cli

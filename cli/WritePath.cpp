@@ -1,6 +1,5 @@
 #include "cli/WritePath.h"
 
-#include "TallowinCore/codec/TallowinDocumentJson.h"
 #include "TallowinCore/workflow/TallowinMerge.h"
 
 #include <optional>
@@ -24,21 +23,20 @@ int commit(const CliContext &context, const std::function<std::optional<DeckChan
     const std::unique_ptr<TallowinRepository> repository = openRepository(context);
     createIfMissing(*repository, context);
     std::string notice;
-    const auto change = [&](TallowinDocument &&loaded) -> std::optional<TallowinDocument> {
-        // This process reads the deck once: the parser's buffers would only raise the peak while the new deck
-        // is encoded.
-        TallowinDocumentJson::releaseParserMemory();
+    TallowinRepository::Write request;
+    request.change = [&](TallowinDocument &&loaded) -> std::optional<TallowinDocument> {
+        const std::int64_t readRevision = loaded.revision;
         std::optional<DeckChange> computed = compute(std::move(loaded));
         if (!computed)
             return std::nullopt;
         notice = std::move(computed->notice);
+        computed->document.revision = readRevision + 1;
+        computed->document.updatedAt = context.nowText();
         return std::move(computed->document);
     };
-    // A command is all this process does. Handing a large deck back to the allocator one string at a time takes
-    // about as long as writing it, so the stored deck is kept until the process ends and goes with the rest.
-    static std::optional<TallowinDocument> *const stored = new std::optional<TallowinDocument>;
-    *stored = repository->update(change);
-    if (*stored && !notice.empty())
+    // The command only prints the notice, so the stored deck is freed while the file is written.
+    request.returnsStored = false;
+    if (repository->write(request).stored && !notice.empty())
         context.out << notice << '\n';
     return 0;
 }
@@ -47,11 +45,7 @@ int commit(const CliContext &context, const std::function<std::optional<DeckChan
 
 std::unique_ptr<TallowinRepository> openRepository(const CliContext &context)
 {
-    const TallowinInstant now = context.now;
-    auto repository = std::make_unique<TallowinRepository>(context.deckPath, [now] { return now; });
-    // main() has made a file cut short under a mapping end the process cleanly.
-    repository->mapFileWhenReading(true);
-    return repository;
+    return openRepository(context.deckPath, context.now);
 }
 
 TallowinDocument emptySeed(const CliContext &context)

@@ -3,12 +3,10 @@
 #include "Tallowin/platform/CanonicalFilePresenter.h"
 #include "Tallowin/store/FailureText.h"
 #include "TallowinCore/document/TaskOrder.h"
-#include "TallowinCore/io/TallowinAtomicFile.h"
 #include "TallowinCore/io/TallowinFileLocation.h"
 #include "TallowinCore/io/TallowinPrivateStorage.h"
 #include "TallowinCore/io/TallowinTextFile.h"
 #include "TallowinCore/settings/TallowinSettingsFile.h"
-#include "TallowinCore/settings/TallowinSettingsTOML.h"
 #include "TallowinCore/workflow/TallowinCommand.h"
 #include "TallowinCore/workflow/TallowinMerge.h"
 #include "TallowinCore/workflow/TallowinReducer.h"
@@ -136,8 +134,6 @@ void TaskStore::onWorker(std::function<void()> job, std::function<void(TaskStore
         });
 }
 
-// Loading ---------------------------------------------------------------------------------------------------------
-
 void TaskStore::reload()
 {
     if (m_storageResolutionError) {
@@ -179,8 +175,8 @@ void TaskStore::runLoad()
             const std::int64_t loadedRevision = loaded.revision;
             activated.revision = loadedRevision + 1;
             loaded = {};
-            result->document
-                = std::make_shared<const TallowinDocument>(repository->save(std::move(activated), loadedRevision));
+            repository->save(activated, loadedRevision);
+            result->document = std::make_shared<const TallowinDocument>(std::move(activated));
             if (watched)
                 result->written = FileSnapshot::of(*watched);
         },
@@ -242,8 +238,6 @@ void TaskStore::recordFilePath()
     m_services.userDefaults->setString(UserDefaults::filePathKey, QString::fromStdString(m_filePath.string()));
 }
 
-// Settings --------------------------------------------------------------------------------------------------------
-
 void TaskStore::loadSettings(bool createIfMissing)
 {
     if (createIfMissing) {
@@ -256,19 +250,32 @@ void TaskStore::loadSettings(bool createIfMissing)
 
 void TaskStore::saveSettings(const TallowinSettings &settings)
 {
+    // Refused input is told at once; the file is written on the worker, like the deck.
     TallowinSettings validated = settings.validated();
-    const std::string text = TallowinSettingsTOML::encode(validated);
-    std::error_code error;
-    if (std::filesystem::exists(m_settingsFilePath, error))
-        TallowinPrivateStorage::protectFile(m_settingsFilePath);
-    TallowinFileOperations operations;
-    TallowinAtomicFile::write(m_settingsFilePath, text, operations);
-    TallowinPrivateStorage::protectFile(m_settingsFilePath);
-    setSettings(std::move(validated));
-    setNotice("Saved Tallowin settings. Scheduled scans will use them on the next hourly check.");
+    setIsSavingSettings(true);
+    m_settingsSaveError.reset();
+    auto saved = std::make_shared<TallowinSettings>();
+    onWorker([file = m_settingsFilePath, validated = std::move(validated),
+                 saved] { *saved = TallowinSettingsFile::save(file, validated); },
+        [saved](TaskStore &store, std::exception_ptr failure) {
+            if (failure) {
+                store.m_settingsSaveError = failureText(failure);
+            } else {
+                store.setSettings(std::move(*saved));
+                store.setNotice("Saved Tallowin settings. Scheduled scans will use them on the next hourly check.");
+            }
+            store.setIsSavingSettings(false);
+            emit store.settingsSaveFinished();
+        });
 }
 
-// Derived values --------------------------------------------------------------------------------------------------
+void TaskStore::setIsSavingSettings(bool value)
+{
+    if (m_isSavingSettings == value)
+        return;
+    m_isSavingSettings = value;
+    emit isSavingSettingsChanged();
+}
 
 DeckHeaderPresentation TaskStore::headerPresentation() const
 {
@@ -308,8 +315,6 @@ std::vector<TaskItem> TaskStore::orderedTasks() const
     return tasks;
 }
 
-// Observed fields -------------------------------------------------------------------------------------------------
-
 void TaskStore::setDocument(std::shared_ptr<const TallowinDocument> document, bool prepareNextCopy)
 {
     m_document = std::move(document);
@@ -322,7 +327,7 @@ void TaskStore::setDocument(std::shared_ptr<const TallowinDocument> document, bo
 void TaskStore::prepareSpare()
 {
     auto copy = std::make_shared<std::shared_ptr<TallowinDocument>>();
-    onWorker([source = m_document, copy] { *copy = std::make_shared<TallowinDocument>(*source); },
+    onWorker([source = m_document, copy] { *copy = std::make_shared<TallowinDocument>(source->parallelCopy()); },
         [source = m_document, copy](TaskStore &store, std::exception_ptr failure) {
             // A deck published meanwhile makes this copy useless.
             if (!failure && store.m_document == source)

@@ -108,8 +108,11 @@ public:
     // Called by the file watcher: ignored while a save or a load runs, which also swallows our own writes.
     void presentedFileChanged();
     void loadSettings(bool createIfMissing);
-    // Validates and writes the settings; throws for the settings screen to show.
+    // Validates the settings, throwing TallowinSettingsError at once for input the settings screen must refuse, then
+    // writes them on the worker; settingsSaveFinished() follows, with settingsSaveError() set when the write failed.
     void saveSettings(const TallowinSettings &settings);
+    bool isSavingSettings() const { return m_isSavingSettings; }
+    const std::optional<std::string> &settingsSaveError() const { return m_settingsSaveError; }
 
     // How a change is written and what undo does with it.
     struct Change
@@ -134,7 +137,10 @@ public:
         const TallowinDocument &current() const { return m_current; }
         // A copy of the current deck: the one made in the background after it was published when there is
         // one, so that the action does not pay for copying a large deck.
-        TallowinDocument take() { return m_spare ? std::move(*std::exchange(m_spare, nullptr)) : m_current; }
+        TallowinDocument take()
+        {
+            return m_spare ? std::move(*std::exchange(m_spare, nullptr)) : m_current.parallelCopy();
+        }
         // The background copy when take() did not use it.
         std::shared_ptr<TallowinDocument> unusedSpare() { return std::exchange(m_spare, nullptr); }
 
@@ -196,6 +202,9 @@ signals:
     void isScanningChanged();
     void scanStatusChanged();
     void settingsChanged();
+    void isSavingSettingsChanged();
+    // A settings save finished, whether it succeeded or not.
+    void settingsSaveFinished();
     void cloudSyncChanged();
     void importReportChanged();
     // A load finished, whether it succeeded or not; for observers that wait on the store.
@@ -237,6 +246,7 @@ private:
     void setIsScanning(bool value);
     void setScanStatus(std::optional<std::string> status);
     void setSettings(TallowinSettings settings);
+    void setIsSavingSettings(bool value);
 
     Services m_services;
     std::shared_ptr<const TallowinDocument> m_document;
@@ -253,6 +263,8 @@ private:
     bool m_isScanning = false;
     std::optional<std::string> m_scanStatus;
     TallowinSettings m_settings;
+    bool m_isSavingSettings = false;
+    std::optional<std::string> m_settingsSaveError;
     std::shared_ptr<TallowinCloudSync> m_cloudSync;
     std::shared_ptr<const TallowinDocument> m_undoDocument;
     std::optional<TallowinImportReport> m_importReport;

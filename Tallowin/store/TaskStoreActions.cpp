@@ -211,8 +211,6 @@ void TaskStore::requestAgentAction(const std::string &taskID, const std::string 
         leaveReview(taskID);
 }
 
-// Presentation ----------------------------------------------------------------------------------------------------
-
 void TaskStore::present(const TallowinPresentation &presentation)
 {
     m_presentation = presentation;

@@ -61,8 +61,8 @@ bool TaskStore::commitChange(const Compute &compute, const Change &change)
     if (change.notice)
         setNotice(change.notice);
 
-    // The repository writes the deck exactly as published, revision and time included, so the copy it returns
-    // is dropped on the worker and the published deck stays (with the copy prepared for the next action).
+    // The repository writes the published deck itself, revision and time included, without copying it; it knows the
+    // file it last wrote, so it reads the file on disk only when another writer may have changed it.
     auto written = std::make_shared<std::optional<FileSnapshot>>();
     onWorker(
         [repository = m_repository, published, expectedRevision, written, watched = watchedFile()] {

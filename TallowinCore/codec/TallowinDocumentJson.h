@@ -51,9 +51,10 @@ struct TALLOWIN_CORE_EXPORT TallowinDocumentJson
     static TallowinDocument decode(
         std::string_view json, std::size_t readableBytesAfter, TallowinValidationHints &hints);
     // As above, calling releaseInput as soon as json is parsed, before the records are built, so that a large
-    // deck's text and its records are never held at once.
+    // deck's text and its records are never held at once. readsOnce: for a process that reads one deck, the
+    // parser's buffers are freed as soon as the records are built.
     static TallowinDocument decode(std::string_view json, std::size_t readableBytesAfter,
-        TallowinValidationHints &hints, const std::function<void()> &releaseInput);
+        TallowinValidationHints &hints, const std::function<void()> &releaseInput, bool readsOnce = false);
     // Frees the buffers this thread's parser keeps between decodes, sized for the largest deck it has read. For a
     // thread that decodes once; the next decode on it allocates them again.
     static void releaseParserMemory();

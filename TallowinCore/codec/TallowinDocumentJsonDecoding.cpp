@@ -1,17 +1,15 @@
 #include "TallowinCore/base/HelperThread.h"
 #include "TallowinCore/codec/JsonReadError.h"
 #include "TallowinCore/codec/TallowinDocumentJson.h"
+#include "TallowinCore/codec/detail/DeckJsonParser.h"
 #include "TallowinCore/codec/detail/JsonReading.h"
 #include "TallowinCore/document/TallowinValidationHints.h"
 
 #include <simdjson.h>
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <iterator>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace tallowin {
 
@@ -546,83 +544,18 @@ TallowinDocument readDocument(element root, TallowinValidationHints *hints)
 
 std::size_t TallowinDocumentJson::paddingBytes()
 {
-    return simdjson::SIMDJSON_PADDING;
+    return detail::deckParserPadding();
 }
 
 namespace {
 
-// One parser per thread, kept between calls: its buffers are sized to the largest deck seen, and
-// allocating (and first touching) them anew costs more than the parse itself.
-thread_local simdjson::dom::parser threadParser;
-
-// Below this the parser's buffers are faulted in faster than the helper thread is woken.
-constexpr std::size_t worthPrefaulting = std::size_t(1) << 20;
-
-// Has the kernel map the first bytes of a buffer as if they had been written, without writing them.
-void prefault(const void *start, std::size_t bytes)
-{
-#ifdef MADV_POPULATE_WRITE
-    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto first = (reinterpret_cast<std::uintptr_t>(start) + page - 1) & ~(page - 1);
-    const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(start) + bytes;
-    // A kernel without populating just leaves the pages to the parse.
-    if (end > first)
-        ::madvise(reinterpret_cast<void *>(first), end - first, MADV_POPULATE_WRITE);
-#else
-    (void)start;
-    (void)bytes;
-#endif
-}
-
-// Parses json, which may be read past its end. A parser meeting a deck larger than any before allocates its
-// buffers anew, and the parse then spends more time faulting in their pages than parsing. The helper thread
-// faults in the part a deck fills meanwhile, as measured on deck files: per byte of JSON, 0.32 bytes of
-// structure indexes, 0.36 of tape and 0.80 of strings (a little less here, so as never to touch pages the
-// parse leaves alone). The buffers are the parser's own, reached through members it keeps public for
-// benchmarks; only their pages are populated, never their bytes.
-simdjson::error_code parseInPlace(simdjson::dom::parser &parser, std::string_view json, element &root)
-{
-    if (json.size() < worthPrefaulting || parser.capacity() >= json.size()
-        || parser.allocate(json.size()) != simdjson::SUCCESS)
-        return parser.parse(json.data(), json.size(), false).get(root);
-    simdjson::error_code error = simdjson::UNINITIALIZED;
-    std::atomic<bool> parsed = false;
-    HelperThread::runBoth(
-        [&] {
-            error = parser.parse(json.data(), json.size(), false).get(root);
-            parsed = true;
-        },
-        [&] {
-            // Run after the parse when the helper was busy: then there is nothing left to win.
-            if (parsed)
-                return;
-            const std::size_t size = json.size();
-            prefault(parser.implementation->structural_indexes.get(), size * 30 / 100);
-            prefault(parser.doc.tape.get(), size * 34 / 100);
-            prefault(parser.doc.string_buf.get(), size * 75 / 100);
-        });
-    return error;
-}
-
 // Parses json and builds the document; releaseInput, when given, is called once json is parsed.
 TallowinDocument decodeDocument(std::string_view json, std::size_t readableBytesAfter, TallowinValidationHints *hints,
-    const std::function<void()> *releaseInput = nullptr)
+    const std::function<void()> *releaseInput = nullptr, bool readsOnce = false)
 {
-    simdjson::dom::parser &parser = threadParser;
-    element root;
-    simdjson::error_code error;
-    if (readableBytesAfter >= simdjson::SIMDJSON_PADDING) {
-        error = parseInPlace(parser, json, root);
-    } else {
-        const simdjson::padded_string padded(json);
-        error = parser.parse(padded).get(root);
-    }
-    if (releaseInput != nullptr)
-        (*releaseInput)();
-    if (error)
-        throw JsonReadError::malformed(malformedDetail(simdjson::error_message(error)));
-    // Strings and the tape live in the parser, not in the input, so the input may already be gone.
-    return readDocument(root, hints);
+    return detail::parseDeckJson(json, readableBytesAfter, releaseInput, readsOnce,
+        // Strings and the tape live in the parser, not in the input, so the input may already be gone.
+        [hints](element root) { return readDocument(root, hints); });
 }
 
 } // namespace
@@ -639,14 +572,14 @@ TallowinDocument TallowinDocumentJson::decode(
 }
 
 TallowinDocument TallowinDocumentJson::decode(std::string_view json, std::size_t readableBytesAfter,
-    TallowinValidationHints &hints, const std::function<void()> &releaseInput)
+    TallowinValidationHints &hints, const std::function<void()> &releaseInput, bool readsOnce)
 {
-    return decodeDocument(json, readableBytesAfter, &hints, &releaseInput);
+    return decodeDocument(json, readableBytesAfter, &hints, &releaseInput, readsOnce);
 }
 
 void TallowinDocumentJson::releaseParserMemory()
 {
-    threadParser = simdjson::dom::parser();
+    detail::releaseDeckParser();
 }
 
 } // namespace tallowin

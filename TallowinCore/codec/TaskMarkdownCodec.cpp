@@ -201,18 +201,18 @@ TallowinDocument TaskMarkdownCodec::decode(std::string_view text, std::size_t re
     return migrated(std::move(document), hints);
 }
 
-TallowinDocument TaskMarkdownCodec::decodeConsuming(std::string &&text)
+TallowinDocument TaskMarkdownCodec::decodeConsuming(std::string &&text, bool readsOnce)
 {
     const std::string_view block = dataBlock(text);
     const std::size_t readableBytesAfter
         = static_cast<std::size_t>(text.data() + text.capacity() - (block.data() + block.size()));
     TallowinValidationHints hints;
-    TallowinDocument document
-        = TallowinDocumentJson::decode(block, readableBytesAfter, hints, [&text] { std::string().swap(text); });
+    TallowinDocument document = TallowinDocumentJson::decode(
+        block, readableBytesAfter, hints, [&text] { std::string().swap(text); }, readsOnce);
     return migrated(std::move(document), hints);
 }
 
-TallowinDocument TaskMarkdownCodec::decodeConsuming(TallowinMappedFile &&file)
+TallowinDocument TaskMarkdownCodec::decodeConsuming(TallowinMappedFile &&file, bool readsOnce)
 {
     const std::string_view text = file.text();
     const std::string_view block = dataBlock(text);
@@ -220,8 +220,8 @@ TallowinDocument TaskMarkdownCodec::decodeConsuming(TallowinMappedFile &&file)
         = static_cast<std::size_t>(text.data() + text.size() - (block.data() + block.size()))
         + file.readableBytesAfter();
     TallowinValidationHints hints;
-    TallowinDocument document
-        = TallowinDocumentJson::decode(block, readableBytesAfter, hints, [&file] { file.unmap(); });
+    TallowinDocument document = TallowinDocumentJson::decode(
+        block, readableBytesAfter, hints, [&file] { file.unmap(); }, readsOnce);
     return migrated(std::move(document), hints);
 }
 

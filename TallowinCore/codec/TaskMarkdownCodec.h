@@ -28,9 +28,10 @@ struct TALLOWIN_CORE_EXPORT TaskMarkdownCodec
     static TallowinDocument decode(std::string_view text, std::size_t readableBytesAfterText);
     // As decode(text), for text the caller no longer needs (as TallowinTextFile::read returns it, so it is parsed in
     // place): it is freed as soon as it is parsed, so a large deck's text and records are never held at once.
-    static TallowinDocument decodeConsuming(std::string &&text);
+    // readsOnce: for a process that reads one deck; the parser's buffers go as soon as the records are built.
+    static TallowinDocument decodeConsuming(std::string &&text, bool readsOnce = false);
     // Likewise for a mapped deck file, which is unmapped as soon as it is parsed.
-    static TallowinDocument decodeConsuming(TallowinMappedFile &&file);
+    static TallowinDocument decodeConsuming(TallowinMappedFile &&file, bool readsOnce = false);
 };
 
 } // namespace tallowin

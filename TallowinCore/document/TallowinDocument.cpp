@@ -36,8 +36,6 @@ std::optional<std::int64_t> wholeInteger(std::string_view text)
 
 std::vector<TaskItem> copiedCards(const std::vector<TaskItem> &tasks)
 {
-    if (tasks.size() < TallowinDocument::cardsWorthASecondThread)
-        return tasks;
     std::vector<TaskItem> copy(tasks.size());
     const auto middle = static_cast<std::ptrdiff_t>(tasks.size() / 2);
     HelperThread::runBoth([&] { std::copy(tasks.begin(), tasks.begin() + middle, copy.begin()); },
@@ -45,7 +43,7 @@ std::vector<TaskItem> copiedCards(const std::vector<TaskItem> &tasks)
     return copy;
 }
 
-// Every field is copied by hand below; one added to the document has to be added there too.
+// Every field is copied by hand in parallelCopy(); one added to the document has to be added there too.
 struct EveryDocumentField
 {
     std::int64_t version;
@@ -62,31 +60,29 @@ struct EveryDocumentField
     std::vector<TaskCandidate> pendingCandidates;
     std::vector<std::string> dismissedCandidateKeys;
 };
-static_assert(sizeof(EveryDocumentField) == sizeof(TallowinDocument), "copy the new field in the copy constructor");
+static_assert(sizeof(EveryDocumentField) == sizeof(TallowinDocument), "copy the new field in parallelCopy()");
 
 } // namespace
 
-TallowinDocument::TallowinDocument(const TallowinDocument &other)
-    : version(other.version)
-    , revision(other.revision)
-    , title(other.title)
-    , updatedAt(other.updatedAt)
-    , tasks(copiedCards(other.tasks))
-    , runID(other.runID)
-    , runTaskIDs(other.runTaskIDs)
-    , runProcessedIDs(other.runProcessedIDs)
-    , lastSlackScan(other.lastSlackScan)
-    , scanHistory(other.scanHistory)
-    , lastCompleteSlackScanAt(other.lastCompleteSlackScanAt)
-    , pendingCandidates(other.pendingCandidates)
-    , dismissedCandidateKeys(other.dismissedCandidateKeys)
-{ }
-
-TallowinDocument &TallowinDocument::operator=(const TallowinDocument &other)
+TallowinDocument TallowinDocument::parallelCopy() const
 {
-    if (this != &other)
-        *this = TallowinDocument(other);
-    return *this;
+    if (tasks.size() < cardsWorthASecondThread)
+        return *this;
+    TallowinDocument copy;
+    copy.version = version;
+    copy.revision = revision;
+    copy.title = title;
+    copy.updatedAt = updatedAt;
+    copy.tasks = copiedCards(tasks);
+    copy.runID = runID;
+    copy.runTaskIDs = runTaskIDs;
+    copy.runProcessedIDs = runProcessedIDs;
+    copy.lastSlackScan = lastSlackScan;
+    copy.scanHistory = scanHistory;
+    copy.lastCompleteSlackScanAt = lastCompleteSlackScanAt;
+    copy.pendingCandidates = pendingCandidates;
+    copy.dismissedCandidateKeys = dismissedCandidateKeys;
+    return copy;
 }
 
 std::string TallowinDocument::newTaskID()
@@ -118,7 +114,7 @@ std::string TallowinDocument::nextTaskID() const
 
 TallowinDocument TallowinDocument::migratedAndValidated() const &
 {
-    return TallowinDocument(*this).migratedAndValidated();
+    return parallelCopy().migratedAndValidated();
 }
 
 TallowinDocument TallowinDocument::migratedAndValidated() &&

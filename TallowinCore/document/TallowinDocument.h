@@ -34,14 +34,9 @@ struct TALLOWIN_CORE_EXPORT TallowinDocument
     std::vector<TaskCandidate> pendingCandidates;
     std::vector<std::string> dismissedCandidateKeys;
 
-    TallowinDocument() = default;
-    // A large deck's cards are copied on two threads at once: the copy is most of what an operation on a
-    // document its caller keeps costs.
-    TallowinDocument(const TallowinDocument &other);
-    TallowinDocument &operator=(const TallowinDocument &other);
-    TallowinDocument(TallowinDocument &&other) noexcept = default;
-    TallowinDocument &operator=(TallowinDocument &&other) noexcept = default;
-    ~TallowinDocument() = default;
+    // A copy made with the helper thread taking half of a large deck's cards: for operations that keep their input
+    // and change a copy, where the copy is most of what they cost. Plain copies are made as usual.
+    TallowinDocument parallelCopy() const;
 
     // "KB-" and a random lower-case UUID; never collides with the numbered form.
     static std::string newTaskID();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <unistd.h>
+#include <utility>
 
 namespace tallowin {
 
@@ -18,6 +19,10 @@ public:
     }
     FileDescriptor(const FileDescriptor &) = delete;
     FileDescriptor &operator=(const FileDescriptor &) = delete;
+    FileDescriptor(FileDescriptor &&other) noexcept
+        : m_descriptor(std::exchange(other.m_descriptor, -1))
+    { }
+    FileDescriptor &operator=(FileDescriptor &&) = delete;
 
     int get() const { return m_descriptor; }
 

@@ -1,6 +1,5 @@
 #include "TallowinCore/io/TallowinTextFile.h"
 
-#include "TallowinCore/codec/TallowinDocumentJson.h"
 #include "TallowinCore/io/FileDescriptor.h"
 #include "TallowinCore/io/TallowinFileError.h"
 
@@ -20,7 +19,7 @@ std::error_code lastError()
 
 } // namespace
 
-std::string TallowinTextFile::read(const std::filesystem::path &path)
+std::string TallowinTextFile::read(const std::filesystem::path &path, std::size_t padding)
 {
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) {
@@ -36,9 +35,8 @@ std::string TallowinTextFile::read(const std::filesystem::path &path)
         throw TallowinFileError::failed("read", path, std::make_error_code(std::errc::is_a_directory));
 
     std::string text;
-    const std::size_t padding = TallowinDocumentJson::paddingBytes();
     const std::size_t expected = status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0;
-    // Room for the whole file plus the padding from the start, so a file of the size fstat reported is
+    // Room for the whole file plus the spare bytes from the start, so a file of the size fstat reported is
     // read without growing the string.
     text.reserve(expected + padding + 1);
     text.resize(expected);

@@ -1,6 +1,8 @@
 #include "TallowinCore/settings/TallowinSettingsFile.h"
 
+#include "TallowinCore/io/TallowinAtomicFile.h"
 #include "TallowinCore/io/TallowinFileError.h"
+#include "TallowinCore/io/TallowinFileOperations.h"
 #include "TallowinCore/io/TallowinPrivateStorage.h"
 #include "TallowinCore/io/TallowinTextFile.h"
 #include "TallowinCore/settings/TallowinSettingsTOML.h"
@@ -97,6 +99,19 @@ std::optional<TallowinSettings> TallowinSettingsFile::loadIfPresent(const std::f
     if (!entryExists(file))
         return std::nullopt;
     return readExisting(file);
+}
+
+TallowinSettings TallowinSettingsFile::save(const std::filesystem::path &file, const TallowinSettings &settings)
+{
+    TallowinSettings validated = settings.validated();
+    const std::string text = TallowinSettingsTOML::encode(validated);
+    TallowinPrivateStorage::prepareDirectory(file.parent_path());
+    if (entryExists(file))
+        TallowinPrivateStorage::protectFile(file);
+    TallowinFileOperations operations;
+    TallowinAtomicFile::write(file, text, operations);
+    TallowinPrivateStorage::protectFile(file);
+    return validated;
 }
 
 } // namespace tallowin

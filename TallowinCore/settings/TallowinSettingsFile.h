@@ -17,6 +17,10 @@ struct TALLOWIN_CORE_EXPORT TallowinSettingsFile
     static TallowinSettings loadOrCreate(const std::filesystem::path &file);
     // Reads the settings at file the same way, or nothing when there is no file; never creates one.
     static std::optional<TallowinSettings> loadIfPresent(const std::filesystem::path &file);
+    // Validates the settings and replaces file with them atomically, owner-only (its folder is created when
+    // missing); returns them as validated. Throws TallowinSettingsError for the settings, TallowinFileError for
+    // the file system, with the file left as it was. Synchronous: the application calls it off its main thread.
+    static TallowinSettings save(const std::filesystem::path &file, const TallowinSettings &settings);
 };
 
 } // namespace tallowin

@@ -1,48 +1,37 @@
 #include "TallowinCore/storage/TallowinRepository.h"
 
+#include "TallowinCore/base/RandomIdentifier.h"
 #include "TallowinCore/codec/TallowinDocumentJson.h"
 #include "TallowinCore/codec/TaskMarkdownCodec.h"
+#include "TallowinCore/io/FileDescriptor.h"
 #include "TallowinCore/io/TallowinAtomicFile.h"
 #include "TallowinCore/io/TallowinFileError.h"
 #include "TallowinCore/io/TallowinMappedFile.h"
 #include "TallowinCore/io/TallowinPrivateStorage.h"
 #include "TallowinCore/io/TallowinTextFile.h"
-#include "TallowinCore/storage/TallowinRepositoryError.h"
 #include "TallowinCore/storage/detail/TallowinRepositoryWriterLock.h"
 
-#include <cerrno>
-#include <future>
-#include <optional>
+#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 namespace tallowin {
 
+struct TallowinRepository::KnownFile
+{
+    TallowinFileState state;
+    std::int64_t revision = 0;
+    FileDescriptor held;
+};
+
 namespace {
-
-std::error_code lastError()
-{
-    return {errno, std::generic_category()};
-}
-
-// Whether anything, a dangling link included, sits at the path itself.
-bool entryExists(const std::filesystem::path &path)
-{
-    struct stat status = {};
-    if (::lstat(path.c_str(), &status) == 0)
-        return true;
-    if (errno == ENOENT || errno == ENOTDIR)
-        return false;
-    throw TallowinFileError::failed("inspect", path, lastError());
-}
 
 // The deck's folder is refused like the deck itself when it is a link or another user's. A missing folder
 // is left to the read, which then reports the missing file.
 void checkFolderOf(const std::filesystem::path &file)
 {
     const std::filesystem::path folder = TallowinAtomicFile::folderOf(file);
-    if (entryExists(folder))
+    if (TallowinFileState::of(folder).exists)
         TallowinPrivateStorage::checkPath(folder, TallowinPrivateStorage::EntryType::directory);
 }
 
@@ -60,6 +49,11 @@ void removeLeftoverTemporaries(TallowinFileOperations &operations, const std::fi
     }
     for (const auto &leftover : leftovers)
         operations.remove(leftover);
+}
+
+int openToHold(const std::filesystem::path &path)
+{
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
 }
 
 } // namespace
@@ -86,43 +80,35 @@ TallowinDocument TallowinRepository::load()
 
 TallowinDocument TallowinRepository::prepareIfNeeded(const TallowinDocument &seed)
 {
-    const std::lock_guard guard(m_mutex);
-    if (entryExists(m_filePath))
-        return readCanonical();
-    const WriterLock lock(lockPath());
-    // Another process may have created the deck between our look and the lock; its deck wins.
-    if (entryExists(m_filePath))
-        return readCanonical();
-    writeCanonical(seed);
-    return seed;
+    {
+        const std::lock_guard guard(m_mutex);
+        if (TallowinFileState::of(m_filePath).exists)
+            return readCanonical();
+    }
+    // Another process may create the deck before the lock is ours; its deck wins then.
+    bool missing = false;
+    TallowinDocument found;
+    Write request;
+    request.whenMissing = [&] {
+        missing = true;
+        return seed;
+    };
+    request.change = [&](TallowinDocument &&onDisk) -> std::optional<TallowinDocument> {
+        if (missing)
+            return std::move(onDisk);
+        found = std::move(onDisk);
+        return std::nullopt;
+    };
+    Written written = write(request);
+    return written.stored ? std::move(*written.document) : std::move(found);
 }
 
-TallowinDocument TallowinRepository::save(TallowinDocument document, std::int64_t expectedRevision)
+const TallowinDocument &TallowinRepository::save(const TallowinDocument &document, std::int64_t expectedRevision)
 {
-    const std::lock_guard guard(m_mutex);
-    const WriterLock lock(lockPath());
-    // The new deck is validated and encoded on a second thread while this one reads the file on disk:
-    // the two do not depend on each other, and the save path is the one every change takes.
-    std::future<std::vector<std::string>> encoded = std::async(std::launch::async, [&document] {
-        document.validate();
-        return TaskMarkdownCodec::encodePieces(document);
-    });
-    std::optional<TallowinDocument> onDisk;
-    try {
-        onDisk = readCanonical();
-    } catch (...) {
-        encoded.wait();
-        throw;
-    }
-    // Whoever wrote since the caller's load has raised the revision; the caller must reload and redo.
-    const std::int64_t revisionOnDisk = onDisk->revision;
-    // Freeing a large deck takes a while; do it beside the write instead of before it.
-    std::future<void> released = std::async(std::launch::async,
-        [discarded = std::move(*onDisk)]() mutable { const TallowinDocument gone = std::move(discarded); });
-    onDisk.reset();
-    if (revisionOnDisk != expectedRevision)
-        throw TallowinRepositoryError::revisionConflict(expectedRevision, revisionOnDisk);
-    writeCanonicalText(encoded.get());
+    Write request;
+    request.expectedRevision = expectedRevision;
+    request.document = &document;
+    write(request);
     return document;
 }
 
@@ -130,23 +116,54 @@ TallowinDocument TallowinRepository::readCanonical()
 {
     checkFolderOf(m_filePath);
     TallowinPrivateStorage::protectFile(m_filePath);
+    // Held before the read and compared after it, so the state remembered is of the file that was read.
+    FileDescriptor held(openToHold(m_filePath));
+    const std::optional<TallowinFileState> heldState
+        = held.get() >= 0 ? std::optional(TallowinFileState::ofDescriptor(held.get(), m_filePath)) : std::nullopt;
+    TallowinDocument document;
+    ++m_fileReads;
     if (m_mapsFileWhenReading)
-        return TaskMarkdownCodec::decodeConsuming(
-            TallowinMappedFile::map(m_filePath, TallowinDocumentJson::paddingBytes()));
-    return TaskMarkdownCodec::decodeConsuming(TallowinTextFile::read(m_filePath));
+        document = TaskMarkdownCodec::decodeConsuming(
+            TallowinMappedFile::map(m_filePath, TallowinDocumentJson::paddingBytes()), m_readsOnce);
+    else
+        document = TaskMarkdownCodec::decodeConsuming(
+            TallowinTextFile::read(m_filePath, TallowinDocumentJson::paddingBytes()), m_readsOnce);
+    if (heldState && TallowinFileState::of(m_filePath) == *heldState)
+        m_known.reset(new KnownFile {*heldState, document.revision, std::move(held)});
+    else
+        m_known.reset();
+    return document;
 }
 
 void TallowinRepository::writeCanonical(const TallowinDocument &document)
 {
     document.validate();
-    writeCanonicalText(TaskMarkdownCodec::encodePieces(document));
+    writeCanonicalText(TaskMarkdownCodec::encodePieces(document), document.revision);
 }
 
-void TallowinRepository::writeCanonicalText(const std::vector<std::string> &pieces)
+void TallowinRepository::writeCanonicalText(const std::vector<std::string> &pieces, std::int64_t revision)
 {
+    m_known.reset();
     TallowinPrivateStorage::protectFile(m_filePath);
     writeAtomically(m_filePath, pieces);
     TallowinPrivateStorage::protectFile(m_filePath);
+    // The writer lock is still held, so the file opened now is the one just written.
+    FileDescriptor held(openToHold(m_filePath));
+    if (held.get() >= 0)
+        m_known.reset(
+            new KnownFile {TallowinFileState::ofDescriptor(held.get(), m_filePath), revision, std::move(held)});
+}
+
+std::filesystem::path TallowinRepository::writeBackup(
+    const std::string &folderName, std::int64_t revision, const std::string &text)
+{
+    const std::filesystem::path folder = m_filePath.parent_path() / folderName;
+    TallowinPrivateStorage::prepareDirectory(folder);
+    const std::filesystem::path backup
+        = folder / ("Tallowin-" + std::to_string(revision) + "-" + RandomIdentifier::uppercaseUUID() + ".md");
+    writeAtomically(backup, text);
+    TallowinPrivateStorage::protectFile(backup);
+    return backup;
 }
 
 void TallowinRepository::writeAtomically(const std::filesystem::path &path, const std::string &text)
@@ -159,6 +176,11 @@ void TallowinRepository::writeAtomically(const std::filesystem::path &path, cons
 {
     removeLeftoverTemporaries(*m_fileOperations, path);
     TallowinAtomicFile::write(path, pieces, *m_fileOperations);
+}
+
+bool TallowinRepository::knownUnchanged(const TallowinFileState &state, std::int64_t revision) const
+{
+    return m_known && state.exists && m_known->state == state && m_known->revision == revision;
 }
 
 } // namespace tallowin

@@ -1,19 +1,14 @@
 #include "TallowinCore/storage/TallowinRepository.h"
 
-#include "TallowinCore/base/RandomIdentifier.h"
 #include "TallowinCore/base/TallowinError.h"
+#include "TallowinCore/codec/TallowinDocumentJson.h"
 #include "TallowinCore/codec/TaskMarkdownCodec.h"
-#include "TallowinCore/io/TallowinFileError.h"
-#include "TallowinCore/io/TallowinPrivateStorage.h"
 #include "TallowinCore/io/TallowinTextFile.h"
-#include "TallowinCore/storage/detail/TallowinRepositoryWriterLock.h"
 #include "TallowinCore/workflow/TallowinMerge.h"
 
-#include <cerrno>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -23,16 +18,6 @@ namespace tallowin {
 namespace {
 
 using Outcome = TallowinImportReport::Outcome;
-
-bool fileExists(const std::filesystem::path &path)
-{
-    struct stat status = {};
-    if (::lstat(path.c_str(), &status) == 0)
-        return true;
-    if (errno == ENOENT || errno == ENOTDIR)
-        return false;
-    throw TallowinFileError::failed("inspect", path, {errno, std::generic_category()});
-}
 
 // The absolute path with "." and ".." resolved by text alone; links are not followed.
 std::filesystem::path standardised(const std::filesystem::path &path)
@@ -153,67 +138,59 @@ FileResult mergeFile(TallowinDocument &accumulated, TallowinDocument incoming, T
 
 } // namespace
 
-// Holds the writer lock throughout, so no other writer changes the canonical file between the read and the
-// write. Input files are only read. Only the lock, the canonical file, the backup and the final write can
+// One write holds the writer lock throughout, so no other writer changes the canonical file between the read and
+// the write. Input files are only read. Only the lock, the canonical file, the backup and the final write can
 // fail the whole import; each input file's own trouble becomes its entry in the report.
 TallowinImportReport TallowinRepository::importFiles(const std::vector<std::filesystem::path> &paths)
 {
-    const std::lock_guard guard(m_mutex);
-    const WriterLock lock(lockPath());
     const TallowinInstant now = m_clock();
-
-    const bool canonicalExisted = fileExists(m_filePath);
-    TallowinDocument starting = canonicalExisted ? readCanonical() : TallowinMerge::emptyDeck(now);
     const std::filesystem::path canonical = standardised(m_filePath);
-
     TallowinImportReport report;
-    TallowinDocument accumulated = starting;
-    std::unordered_set<std::string> seenPaths;
-    for (const std::filesystem::path &given : paths) {
-        const std::filesystem::path path = standardised(given);
-        if (!seenPaths.insert(path.native()).second)
-            continue;
-        if (path == canonical) {
-            report.sources.push_back({given, Outcome::duplicate, "This is the canonical file."});
-            continue;
-        }
-        std::string text;
-        try {
-            text = TallowinTextFile::read(path);
-        } catch (const std::filesystem::filesystem_error &error) {
-            report.sources.push_back({given, Outcome::inaccessible, std::string(error.what())});
-            continue;
-        }
-        TallowinDocument decoded;
-        try {
-            decoded = TaskMarkdownCodec::decode(text, TallowinTextFile::spareCapacity(text));
-        } catch (const TallowinError &error) {
-            report.sources.push_back({given, Outcome::invalid, std::string(error.what())});
-            continue;
-        }
-        FileResult result = mergeFile(accumulated, std::move(decoded), now);
-        report.sources.push_back({given, result.outcome, std::move(result.reason)});
-    }
 
-    if (holdsSameContent(accumulated, starting, now)) {
-        report.document = std::move(starting);
-        return report;
+    Write request;
+    request.whenMissing = [now] { return TallowinMerge::emptyDeck(now); };
+    request.backupFolder = "ImportBackups";
+    request.change = [&](TallowinDocument &&starting) -> std::optional<TallowinDocument> {
+        TallowinDocument accumulated = starting.parallelCopy();
+        std::unordered_set<std::string> seenPaths;
+        for (const std::filesystem::path &given : paths) {
+            const std::filesystem::path path = standardised(given);
+            if (!seenPaths.insert(path.native()).second)
+                continue;
+            if (path == canonical) {
+                report.sources.push_back({given, Outcome::duplicate, "This is the canonical file."});
+                continue;
+            }
+            std::string text;
+            try {
+                text = TallowinTextFile::read(path, TallowinDocumentJson::paddingBytes());
+            } catch (const std::filesystem::filesystem_error &error) {
+                report.sources.push_back({given, Outcome::inaccessible, std::string(error.what())});
+                continue;
+            }
+            TallowinDocument decoded;
+            try {
+                decoded = TaskMarkdownCodec::decode(text, TallowinTextFile::spareCapacity(text));
+            } catch (const TallowinError &error) {
+                report.sources.push_back({given, Outcome::invalid, std::string(error.what())});
+                continue;
+            }
+            FileResult result = mergeFile(accumulated, std::move(decoded), now);
+            report.sources.push_back({given, result.outcome, std::move(result.reason)});
+        }
+        if (holdsSameContent(accumulated, starting, now)) {
+            report.document = std::move(starting);
+            return std::nullopt;
+        }
+        accumulated.revision = starting.revision + 1;
+        accumulated.updatedAt = TallowinClock::now(now);
+        return accumulated;
+    };
+    Written written = write(request);
+    if (written.stored) {
+        report.document = std::move(*written.document);
+        report.backupPath = std::move(written.backupPath);
     }
-
-    if (canonicalExisted) {
-        // The copy is of the bytes on disk, not a re-encoding, so the backup restores exactly what was there.
-        const std::filesystem::path folder = m_filePath.parent_path() / "ImportBackups";
-        TallowinPrivateStorage::prepareDirectory(folder);
-        const std::filesystem::path backup = folder
-            / ("Tallowin-" + std::to_string(starting.revision) + "-" + RandomIdentifier::uppercaseUUID() + ".md");
-        writeAtomically(backup, TallowinTextFile::read(m_filePath));
-        TallowinPrivateStorage::protectFile(backup);
-        report.backupPath = backup;
-    }
-    accumulated.revision = starting.revision + 1;
-    accumulated.updatedAt = TallowinClock::now(now);
-    writeCanonical(accumulated);
-    report.document = std::move(accumulated);
     return report;
 }
 

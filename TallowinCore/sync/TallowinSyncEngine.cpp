@@ -1,4 +1,5 @@
 #include "TallowinCore/sync/TallowinSyncEngine.h"
+#include "TallowinCore/sync/TallowinRemoteApply.h"
 
 #include "TallowinCore/merge/TallowinSyncError.h"
 #include "TallowinCore/merge/TallowinSyncMerge.h"
@@ -73,7 +74,7 @@ TallowinDocument TallowinSyncEngine::run()
         m_transport->save(merged, snapshot->token);
 
     // Edits saved locally since the load are merged in by the repository, with the loaded deck as their base.
-    TallowinDocument applied = m_repository->applyRemote(merged, local);
+    TallowinDocument applied = TallowinRemoteApply::applyRemote(*m_repository, merged, local);
     // The checkpoint must hold what the cloud holds too. Edits merged in by the apply have not been uploaded;
     // were they in the base, the next run would take the cloud's older values for remote edits and undo them.
     const TallowinDocument &agreed = TallowinSyncMerge::equivalent(applied, merged) ? applied : merged;

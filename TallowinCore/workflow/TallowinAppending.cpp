@@ -83,7 +83,7 @@ TallowinDocument TallowinAppending::appending(
             throw TaskContractError::queuedInstructionChange(task.id);
     }
 
-    TallowinDocument result = document;
+    TallowinDocument result = document.parallelCopy();
     std::int64_t order = TaskOrder::largest(result.tasks);
     for (const TaskContract &contract : validated) {
         const auto [found, isNew] = byID.try_emplace(contract.id, result.tasks.size());

@@ -179,7 +179,7 @@ TallowinDocument TallowinDeciding::deciding(const TallowinDocument &document, co
     const TaskDecision &decision, const std::string &note, TallowinInstant now)
 {
     const std::size_t index = decidedIndex(document, taskID);
-    return decided(document, index, taskID, decision, note, now);
+    return decided(document.parallelCopy(), index, taskID, decision, note, now);
 }
 
 TallowinDocument TallowinDeciding::deciding(TallowinDocument &&document, const std::string &taskID,

@@ -28,7 +28,7 @@ TallowinDocument TallowinDirectEdit::changingPerson(
 {
     if (!hasTask(document, taskID))
         return document;
-    TallowinDocument result = document;
+    TallowinDocument result = document.parallelCopy();
     TaskItem &task = *findTask(result.tasks, taskID);
     const std::string stamp = TallowinClock::now(now);
     task.person = person;
@@ -46,7 +46,7 @@ TallowinDocument TallowinDirectEdit::requestingAgentAction(
         throw TallowinError(missingInstructionMessage);
     if (!hasTask(document, taskID))
         return document;
-    TallowinDocument result = document;
+    TallowinDocument result = document.parallelCopy();
     TaskItem &task = *findTask(result.tasks, taskID);
     const std::string stamp = TallowinClock::now(now);
     task.state = TaskState::actionRequested;

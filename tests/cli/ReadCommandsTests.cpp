@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace tallowin {
 namespace {
@@ -79,6 +81,28 @@ TEST_F(ReadCommands, FailuresExitWithOneAndASentence)
     result = runCli({"--file", deckPath(), "--now", "yesterday", "check"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "The time yesterday is not a timestamp such as 2026-03-14T09:26:53.589Z.\n");
+}
+
+// Reads go through the repository, which refuses a deck or a deck folder that is a link before reading anything.
+TEST_F(ReadCommands, LinkedDecksAndFoldersAreRefused)
+{
+    writeDeck(test::makeDocument());
+    std::filesystem::create_directory_symlink(folder.root(), folder.path("Linked"));
+    std::filesystem::create_symlink(deckPath(), folder.path("Link.md"));
+    const std::string linkedFolder = folder.path("Linked").string();
+    const std::string linkedDeck = folder.path("Link.md").string();
+    const std::vector<std::pair<std::string, std::string>> cases
+        = {{linkedFolder + "/Tallowin.md", "Tallowin cannot use " + linkedFolder + ": it is a symbolic link.\n"},
+            {linkedDeck, "Tallowin cannot use " + linkedDeck + ": it is a symbolic link.\n"}};
+    for (const auto &[path, sentence] : cases) {
+        for (const char *command : {"check", "show", "render", "queue"}) {
+            SCOPED_TRACE(path + " " + command);
+            const auto result = runCli({"--file", path, command});
+            EXPECT_EQ(result.exitCode, 1);
+            EXPECT_EQ(result.err, sentence);
+            EXPECT_EQ(result.out, "");
+        }
+    }
 }
 
 TEST_F(ReadCommands, UsageErrorsExitWithTwo)

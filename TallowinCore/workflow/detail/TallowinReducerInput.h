@@ -22,7 +22,7 @@ public:
 
     const TallowinDocument &operator*() const { return *m_document; }
 
-    TallowinDocument take() const { return m_owned != nullptr ? std::move(*m_owned) : *m_document; }
+    TallowinDocument take() const { return m_owned != nullptr ? std::move(*m_owned) : m_document->parallelCopy(); }
 
 private:
     const TallowinDocument *m_document;

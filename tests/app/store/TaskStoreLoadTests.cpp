@@ -1,6 +1,7 @@
 // Creation, storage resolution, loading and the reload gate of the task store.
 #include "Tallowin/store/TaskStore.h"
 #include "TallowinCore/base/TallowinClock.h"
+#include "TallowinCore/settings/TallowinSettingsError.h"
 #include "TallowinCore/storage/TallowinRepository.h"
 #include "tests/app/support/StoreHarness.h"
 #include "tests/support/DeckBuilders.h"
@@ -205,6 +206,10 @@ private slots:
         TallowinSettings changed = TallowinSettings::defaults();
         changed.scanIntervalHours = 6;
         store->saveSettings(changed);
+        QVERIFY(store->isSavingSettings());
+        harness.settle();
+        QVERIFY(!store->isSavingSettings());
+        QVERIFY(!store->settingsSaveError());
         QCOMPARE(store->settings().scanIntervalHours, std::int64_t(6));
         QCOMPARE(store->notice().value_or(""),
             std::string("Saved Tallowin settings. Scheduled scans will use them on the next hourly check."));
@@ -214,6 +219,33 @@ private slots:
         std::ofstream(store->settingsFilePath(), std::ios::trunc) << "scan_interval_hours = \"broken\n";
         QVERIFY_THROWS_EXCEPTION(std::exception, store->loadSettings(false));
         QCOMPARE(store->settings().scanIntervalHours, std::int64_t(6));
+    }
+
+    // Settings are written on the worker: refused input is told at once, a failed write afterwards, and neither
+    // changes the settings the store holds.
+    void settingsThatAreRefusedOrFailToSaveLeaveTheSettingsAsTheyWere()
+    {
+        StoreHarness harness;
+        auto store = harness.loadedStore();
+        TallowinSettings invalid = TallowinSettings::defaults();
+        invalid.scanIntervalHours = 0;
+        QVERIFY_THROWS_EXCEPTION(TallowinSettingsError, store->saveSettings(invalid));
+        QVERIFY(!store->isSavingSettings());
+
+        std::filesystem::create_directory(store->settingsFilePath());
+        QSignalSpy finished(store.get(), &TaskStore::settingsSaveFinished);
+        TallowinSettings changed = TallowinSettings::defaults();
+        changed.scanIntervalHours = 6;
+        store->clearNotice();
+        store->saveSettings(changed);
+        QCOMPARE(finished.count(), 0);
+        harness.settle();
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!store->isSavingSettings());
+        QVERIFY(store->settingsSaveError());
+        QVERIFY(store->settingsSaveError()->find(store->settingsFilePath().string()) != std::string::npos);
+        QCOMPARE(store->settings(), TallowinSettings::defaults());
+        QVERIFY(!store->notice());
     }
 
     void aStoreThatDoesNotObserveCreatesNoSettingsFile()

@@ -1,3 +1,4 @@
+#include "TallowinCore/codec/TallowinDocumentJson.h"
 #include "TallowinCore/codec/TaskMarkdownCodec.h"
 #include "TallowinCore/io/TallowinTextFile.h"
 #include "tests/support/DeckBuilders.h"
@@ -34,7 +35,7 @@ TallowinDocument decodeFromFile(const std::string &text)
 {
     const test::TemporaryFolder folder;
     folder.write("Tallowin.md", text);
-    const std::string read = TallowinTextFile::read(folder.path("Tallowin.md"));
+    const std::string read = TallowinTextFile::read(folder.path("Tallowin.md"), TallowinDocumentJson::paddingBytes());
     EXPECT_GE(TallowinTextFile::spareCapacity(read), 64u);
     return TaskMarkdownCodec::decode(read, TallowinTextFile::spareCapacity(read));
 }

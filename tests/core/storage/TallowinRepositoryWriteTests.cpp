@@ -12,12 +12,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <fstream>
+#include <functional>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
+#include <vector>
 
 namespace tallowin {
 namespace {
@@ -235,6 +239,117 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, TallowinRepositoryUpdateFailingStepTest,
     ::testing::Values(
         Step::createExclusive, Step::writeAll, Step::syncFile, Step::close, Step::rename, Step::syncDirectory),
     [](const auto &info) { return std::string(test::stepName(info.param)); });
+
+} // namespace
+} // namespace tallowin
+
+namespace tallowin {
+namespace {
+
+// The front door's revision check: a file left as this repository last saw it is not read again, and every way
+// another program can change it in between is still caught.
+class TallowinRepositoryWriteTest : public TallowinRepositoryUpdateTest
+{ };
+
+TEST_F(TallowinRepositoryWriteTest, SavesAfterALoadOrASaveDoNotReadTheFileAgain)
+{
+    writeDeck(deckAt(4));
+    repository.load();
+    ASSERT_EQ(repository.fileReads(), 1u);
+    TallowinDocument next = deckAt(5);
+    next.tasks.front().title = "Second";
+    repository.save(next, 4);
+    next.revision = 6;
+    repository.save(next, 5);
+    EXPECT_EQ(repository.fileReads(), 1u);
+    EXPECT_EQ(TaskMarkdownCodec::decode(deckBytes()), next);
+    // Another repository on the same file knows nothing of it: its save reads the revision from the file.
+    TallowinRepository other(deckPath, [] { return test::instantAt(clockText); });
+    next.revision = 7;
+    other.save(next, 6);
+    EXPECT_EQ(other.fileReads(), 1u);
+    // ... and this one, whose file has been replaced since, reads it too and finds the conflict.
+    EXPECT_THROW_SENTENCE(
+        TallowinRepositoryError, TallowinRepositoryError::revisionConflict(6, 7), repository.save(next, 6));
+    EXPECT_EQ(repository.fileReads(), 2u);
+}
+
+TEST_F(TallowinRepositoryWriteTest, EveryForeignChangeBetweenLoadAndSaveIsCaught)
+{
+    // Each rewrites the deck at revision 5 so that its size stays as it was, and puts the old times back where a
+    // program can: none of it may pass for the file this repository read.
+    const std::vector<std::pair<std::string, std::function<void(const fs::path &, const std::string &)>>> writers
+        = {{"replaced",
+               [](const fs::path &deck, const std::string &text) {
+                   std::ofstream(deck.string() + ".new", std::ios::binary) << text;
+                   fs::rename(deck.string() + ".new", deck);
+               }},
+            {"rewritten in place", [](const fs::path &deck, const std::string &text) {
+                 std::ofstream(deck, std::ios::binary | std::ios::in | std::ios::out) << text;
+             }}};
+    for (const auto &[name, rewrite] : writers) {
+        SCOPED_TRACE(name);
+        writeDeck(deckAt(4));
+        const TallowinDocument loaded = repository.load();
+        struct stat before = {};
+        ASSERT_EQ(::stat(deckPath.c_str(), &before), 0);
+        const std::string foreign = TaskMarkdownCodec::encode(deckAt(5));
+        ASSERT_EQ(foreign.size(), std::size_t(before.st_size));
+        rewrite(deckPath, foreign);
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, deckPath.c_str(), times, 0), 0);
+
+        EXPECT_THROW_SENTENCE(
+            TallowinRepositoryError, TallowinRepositoryError::revisionConflict(4, 5), repository.save(deckAt(5), 4));
+        EXPECT_EQ(deckBytes(), foreign);
+    }
+}
+
+TEST_F(TallowinRepositoryWriteTest, AWholeDeckIsStoredAsGivenAndAChangeFromTheDeckOnDisk)
+{
+    writeDeck(deckAt(4));
+    TallowinDocument given = deckAt(9);
+    TallowinRepository::Write whole;
+    whole.expectedRevision = 4;
+    whole.document = &given;
+    const TallowinRepository::Written wroteWhole = repository.write(whole);
+    EXPECT_TRUE(wroteWhole.stored);
+    EXPECT_FALSE(wroteWhole.document) << "the caller keeps the deck it gave";
+    EXPECT_EQ(TaskMarkdownCodec::decode(deckBytes()), given);
+
+    TallowinRepository::Write change;
+    change.change = retitling("From disk");
+    change.returnsStored = false;
+    const TallowinRepository::Written wroteChange = repository.write(change);
+    EXPECT_TRUE(wroteChange.stored);
+    EXPECT_FALSE(wroteChange.document);
+    const TallowinDocument stored = TaskMarkdownCodec::decode(deckBytes());
+    EXPECT_EQ(stored.tasks.front().title, "From disk");
+    EXPECT_EQ(stored.revision, 9) << "a change stores the revision it sets";
+    EXPECT_EQ(entriesOf(folder.path("Decks")), deckOnly);
+}
+
+TEST_F(TallowinRepositoryWriteTest, BackupsKeepTheReplacedDeckAndAMissingFileStartsFromWhenMissing)
+{
+    TallowinRepository::Write request;
+    request.whenMissing = [] { return deckAt(0); };
+    request.backupFolder = "Kept";
+    request.change = [](TallowinDocument &&onDisk) -> std::optional<TallowinDocument> {
+        onDisk.revision += 1;
+        return std::move(onDisk);
+    };
+    const TallowinRepository::Written created = repository.write(request);
+    EXPECT_FALSE(created.backupPath) << "no file, nothing to keep";
+    EXPECT_EQ(TaskMarkdownCodec::decode(deckBytes()).revision, 1);
+
+    const std::string before = deckBytes();
+    const TallowinRepository::Written replaced = repository.write(request);
+    ASSERT_TRUE(replaced.backupPath);
+    EXPECT_EQ(replaced.backupPath->parent_path(), folder.path("Decks/Kept"));
+    EXPECT_TRUE(replaced.backupPath->filename().string().starts_with("Tallowin-1-"));
+    EXPECT_EQ(folder.read("Decks/Kept/" + replaced.backupPath->filename().string()), before);
+    EXPECT_EQ(TaskMarkdownCodec::decode(deckBytes()).revision, 2);
+}
 
 } // namespace
 } // namespace tallowin

@@ -3,6 +3,7 @@
 #include "TallowinCore/merge/TallowinSyncMerge.h"
 #include "TallowinCore/storage/TallowinRepository.h"
 #include "TallowinCore/storage/TallowinRepositoryError.h"
+#include "TallowinCore/sync/TallowinRemoteApply.h"
 #include "tests/support/DeckBuilders.h"
 #include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
@@ -73,7 +74,7 @@ TEST_F(TallowinRepositoryApplyRemoteTest, aRemoteDeckEqualToTheLocalOneWritesNot
     TallowinDocument remote = agreed;
     remote.revision = 11;
 
-    const TallowinDocument applied = repository.applyRemote(remote, agreed);
+    const TallowinDocument applied = TallowinRemoteApply::applyRemote(repository, remote, agreed);
     EXPECT_TRUE(TallowinSyncMerge::equivalent(applied, agreed));
     EXPECT_EQ(deckBytes(), before);
     EXPECT_EQ(entriesOf(folder.path("Decks")), std::set<std::string> {"Tallowin.md"});
@@ -82,7 +83,8 @@ TEST_F(TallowinRepositoryApplyRemoteTest, aRemoteDeckEqualToTheLocalOneWritesNot
 TEST_F(TallowinRepositoryApplyRemoteTest, aRealChangeIsWrittenAtTheNextRevisionAfterOneBackupOfTheOldDeck)
 {
     writeDeck(agreed);
-    const TallowinDocument applied = repository.applyRemote(changedRemotely("Retitled elsewhere"), agreed);
+    const TallowinDocument applied
+        = TallowinRemoteApply::applyRemote(repository, changedRemotely("Retitled elsewhere"), agreed);
 
     EXPECT_EQ(applied.revision, 5);
     EXPECT_EQ(applied.tasks[1].title, "Retitled elsewhere");
@@ -101,7 +103,7 @@ TEST_F(TallowinRepositoryApplyRemoteTest, aRealChangeIsWrittenAtTheNextRevisionA
     // The next change adds a backup of its own, named after the revision it replaced.
     TallowinDocument next = changedRemotely("Retitled again");
     next.updatedAt = next.tasks[1].updatedAt = "2026-03-14T12:00:00.000Z";
-    EXPECT_EQ(repository.applyRemote(next, applied).revision, 6);
+    EXPECT_EQ(TallowinRemoteApply::applyRemote(repository, next, applied).revision, 6);
     const std::set<std::string> after = backups();
     ASSERT_EQ(after.size(), 2u);
     EXPECT_EQ(after.count(name), 1u);
@@ -119,7 +121,8 @@ TEST_F(TallowinRepositoryApplyRemoteTest, localEditsSavedWhileTheSyncRanAreMerge
     local.tasks[0].updatedAt = local.updatedAt;
     writeDeck(local);
 
-    const TallowinDocument applied = repository.applyRemote(changedRemotely("Retitled elsewhere"), agreed);
+    const TallowinDocument applied
+        = TallowinRemoteApply::applyRemote(repository, changedRemotely("Retitled elsewhere"), agreed);
     EXPECT_EQ(applied.revision, 6);
     EXPECT_EQ(applied.tasks[0].context, "Edited here meanwhile");
     EXPECT_EQ(applied.tasks[1].title, "Retitled elsewhere");
@@ -139,7 +142,7 @@ TEST_F(TallowinRepositoryApplyRemoteTest, aRefusedMergeWritesNothing)
     if (const auto error = EXPECT_THROW_SENTENCE(TallowinSyncError,
             "Task ID ts-1700000000001 belongs to different records on these devices. Both task lists are unchanged. "
             "Resolve the legacy ID conflict before syncing.",
-            repository.applyRemote(remote, agreed))) {
+            TallowinRemoteApply::applyRemote(repository, remote, agreed))) {
         EXPECT_EQ(error->kind(), TallowinSyncError::Kind::unavailable);
     }
     EXPECT_EQ(deckBytes(), before);
@@ -151,8 +154,8 @@ TEST_F(TallowinRepositoryApplyRemoteTest, anotherWriterHoldingTheFileMakesItBusy
     writeDeck(agreed);
     const std::string before = deckBytes();
     folder.write("Decks/Tallowin.md.lock", std::to_string(::getppid()));
-    if (const auto error = THROWN_ERROR(
-            TallowinRepositoryError, repository.applyRemote(changedRemotely("Retitled elsewhere"), agreed))) {
+    if (const auto error = THROWN_ERROR(TallowinRepositoryError,
+            TallowinRemoteApply::applyRemote(repository, changedRemotely("Retitled elsewhere"), agreed))) {
         EXPECT_EQ(error->kind(), TallowinRepositoryError::Kind::writerBusy);
     }
     EXPECT_EQ(deckBytes(), before);
