@@ -1,6 +1,7 @@
-// One save of a generated deck (lock, read and decode for the revision check, validate, encode, write, fsync,
-// rename, fsync of the folder), and one change through update(), against the bare I/O floor on the same file:
-// read it, write its bytes to a temporary file, fsync, rename, fsync the folder.
+// One save of a generated deck by the repository that wrote it last (lock, the revision check from the file's state,
+// validate, encode, write, fsync, rename, fsync of the folder), the same save after another writer (the revision
+// check then reads and decodes the file), and one change through update(), against the bare I/O floor on the same
+// file: read it, write its bytes to a temporary file, fsync, rename, fsync the folder.
 #include "TallowinCore/storage/TallowinRepository.h"
 #include "tests/support/generator/DeckGenerator.h"
 
@@ -111,7 +112,21 @@ void save(benchmark::State &state)
     for (auto _ : state) {
         const std::int64_t expected = document.revision;
         document.revision = expected + 1;
-        document = repository.save(std::move(document), expected);
+        repository.save(document, expected);
+    }
+    state.counters["file_MB"] = double(std::filesystem::file_size(deck.path)) / 1e6;
+}
+
+// A save by a repository that did not write the file last, as after another process's write.
+void saveAfterAnotherWriter(benchmark::State &state)
+{
+    StoredDeck &deck = storedDeck(static_cast<std::size_t>(state.range(0)));
+    TallowinDocument &document = deck.document;
+    for (auto _ : state) {
+        TallowinRepository repository(deck.path);
+        const std::int64_t expected = document.revision;
+        document.revision = expected + 1;
+        repository.save(document, expected);
     }
     state.counters["file_MB"] = double(std::filesystem::file_size(deck.path)) / 1e6;
 }
@@ -138,15 +153,18 @@ void update(benchmark::State &state)
 
 } // namespace
 
-// Floor, save and update alternate per size, so they are measured under the same conditions.
+// Floor, saves and update alternate per size, so they are measured under the same conditions.
 BENCHMARK(ioFloor)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(save)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(saveAfterAnotherWriter)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(update)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(ioFloor)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(save)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(saveAfterAnotherWriter)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(update)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(ioFloor)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(save)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(saveAfterAnotherWriter)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(update)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -3,7 +3,7 @@
 sets it against the bare I/O floor of StorageBenchmark on the same deck size, measured in between.
 
 Usage: time-cli-complete.py BUILD_DIR [--cards N] [--runs N]
-BUILD_DIR is a Release build with benchmarks (for example build/rel)."""
+BUILD_DIR is a Release build with benchmarks (for example build/bench)."""
 
 import argparse
 import json
@@ -46,7 +46,7 @@ def main():
     cli = os.path.join(args.build, "cli", "tallowin-cli")
     with tempfile.TemporaryDirectory() as folder:
         pristine = os.path.join(folder, "pristine.md")
-        subprocess.run([os.path.join(args.build, "bench", "tallowin-generate-deck"), str(args.cards), "20260314",
+        subprocess.run([os.path.join(args.build, "tests", "support", "tallowin-generate-deck"), str(args.cards), "20260314",
                         pristine], check=True, stdout=subprocess.DEVNULL)
         size = os.path.getsize(pristine)
         deck = os.path.join(folder, "Tallowin.md")
