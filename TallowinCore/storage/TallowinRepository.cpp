@@ -58,11 +58,12 @@ int openToHold(const std::filesystem::path &path)
 
 } // namespace
 
-TallowinRepository::TallowinRepository(
-    std::filesystem::path filePath, Clock clock, std::shared_ptr<TallowinFileOperations> fileOperations)
+TallowinRepository::TallowinRepository(std::filesystem::path filePath, Clock clock,
+    std::shared_ptr<TallowinFileOperations> fileOperations, Clock lockClock)
     : m_filePath(std::move(filePath))
     , m_clock(std::move(clock))
     , m_fileOperations(fileOperations ? std::move(fileOperations) : std::make_shared<TallowinFileOperations>())
+    , m_lockClock(std::move(lockClock))
 { }
 
 TallowinRepository::~TallowinRepository() = default;

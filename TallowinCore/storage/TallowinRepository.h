@@ -8,6 +8,7 @@
 #include "TallowinCore/io/TallowinFileState.h"
 #include "TallowinCore/storage/TallowinImportReport.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -64,8 +65,15 @@ public:
         std::optional<std::filesystem::path> backupPath;
     };
 
+    // An empty lock file that nobody holds is a writer between creating it and writing its ID until it is this old
+    // (by its modification time, against the lock clock); after that it is the leftover of a writer that died
+    // there, and is removed.
+    static constexpr std::chrono::seconds emptyLockGracePeriod {5};
+
+    // clock gives the times the repository stamps on decks it changes; lockClock the real time an empty lock file's
+    // age is measured against, which stays the clock's even when the stamps come from a fixed time.
     explicit TallowinRepository(std::filesystem::path filePath, Clock clock = &TallowinClock::current,
-        std::shared_ptr<TallowinFileOperations> fileOperations = nullptr);
+        std::shared_ptr<TallowinFileOperations> fileOperations = nullptr, Clock lockClock = &TallowinClock::current);
     ~TallowinRepository();
     TallowinRepository(const TallowinRepository &) = delete;
     TallowinRepository &operator=(const TallowinRepository &) = delete;
@@ -129,6 +137,7 @@ private:
     std::filesystem::path m_filePath;
     Clock m_clock;
     std::shared_ptr<TallowinFileOperations> m_fileOperations;
+    Clock m_lockClock;
     std::mutex m_mutex;
     std::unique_ptr<KnownFile> m_known;
     bool m_mapsFileWhenReading = false;

@@ -91,10 +91,21 @@ bool namesDeadProcess(std::string_view content)
     return ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
+// Whether the file was modified within the grace period of now, on either side: a time slightly ahead comes from a
+// clock a little off, one far ahead is as good as no time.
+bool isYoung(const struct stat &status, TallowinInstant now)
+{
+    const auto modified
+        = std::chrono::seconds(status.st_mtim.tv_sec) + std::chrono::nanoseconds(status.st_mtim.tv_nsec);
+    const auto age = now.time_since_epoch() - modified;
+    return age < TallowinRepository::emptyLockGracePeriod && age > -TallowinRepository::emptyLockGracePeriod;
+}
+
 } // namespace
 
-TallowinRepository::WriterLock::WriterLock(std::filesystem::path lockPath)
+TallowinRepository::WriterLock::WriterLock(std::filesystem::path lockPath, TallowinInstant now)
     : m_path(std::move(lockPath))
+    , m_now(now)
 {
     TallowinPrivateStorage::prepareDirectory(folderOf(m_path));
     for (int attempt = 0; attempt < maximumAttempts; ++attempt) {
@@ -119,17 +130,17 @@ TallowinRepository::WriterLock::~WriterLock()
     ::close(m_descriptor);
 }
 
-// Between our exclusive create and our flock the new file is empty and unlocked, so another writer may
-// judge it stale and remove it (see removeIfStale). Checking the path after the flock catches that: the
-// file we lock is then no longer the lock file, and we start over.
+// Between our exclusive create and our flock the new file is empty and unlocked, so another writer may be
+// looking at it (see removeIfStale), holding its flock for the moment that takes; the flock waits for that. A writer
+// whose clock made the file look old may have removed it meanwhile: checking the path after the flock catches
+// that, and we start over.
 bool TallowinRepository::WriterLock::holdCreated(int descriptor)
 {
-    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+    int locked = 0;
+    while ((locked = ::flock(descriptor, LOCK_EX)) != 0 && errno == EINTR) { }
+    if (locked != 0) {
         const std::error_code error = lastError();
         ::close(descriptor);
-        // Another writer is looking at our still empty file; it will remove it, or we will next time.
-        if (error == std::errc::operation_would_block)
-            return false;
         throw TallowinFileError::failed("lock", m_path, error);
     }
     bool ours = false;
@@ -196,12 +207,15 @@ bool TallowinRepository::WriterLock::removeIfStale()
     if (!namesOpenFile(m_path, descriptor.get()))
         return true;
 
-    // Nobody holds the flock. An empty file then comes from a writer that died before writing its ID, or
-    // from one that has created it and not yet taken its flock; holdCreated makes the latter start over,
-    // so removing it is safe, while keeping it would lock out every writer for good after such a crash.
-    // A file with an ID is judged by the ID alone, since writers of older versions never took the flock.
+    // Nobody holds the flock. An empty file then comes from a writer that has created it and not yet written its
+    // ID (one that takes no flock, such as an agent's script, may pause there), or from one that died in between.
+    // While it is young it is the former: busy. Once clearly old it is the latter, and keeping it would lock out
+    // every writer for good. A file with an ID is judged by the ID alone, since writers of older versions never
+    // took the flock.
     const std::string content = readContent(m_path, descriptor.get());
     if (content.size() > maximumContent || (!content.empty() && !namesDeadProcess(content)))
+        return false;
+    if (content.empty() && isYoung(status, m_now))
         return false;
     // Writers of older versions take no flock, so look once more right before removing.
     if (!namesOpenFile(m_path, descriptor.get()))

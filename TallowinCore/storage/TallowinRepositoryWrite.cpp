@@ -16,7 +16,7 @@ namespace tallowin {
 TallowinRepository::Written TallowinRepository::write(const Write &request)
 {
     const std::lock_guard guard(m_mutex);
-    const WriterLock lock(lockPath());
+    const WriterLock lock(lockPath(), m_lockClock());
     const TallowinFileState before = TallowinFileState::of(m_filePath);
     const bool missing = !before.exists && request.whenMissing;
 

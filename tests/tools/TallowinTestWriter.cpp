@@ -6,6 +6,9 @@
 //                                      witness file MARKER held exclusively while the deck is written
 //   crash DECK LABEL CALL PHASE CUT    one change; dies by SIGKILL at the CALLth file operation, BEFORE
 //                                      or AFTER it, or PARTIAL (writes CUT per mille of the data first)
+//   pausing-lock LOCK                  a writer that follows the lock protocol without flock: creates LOCK
+//                                      empty and prints "created", writes its ID after a line on stdin and
+//                                      prints "written", removes LOCK after another line and prints "released"
 //
 // Reports one line per change on stdout (see WriterScenario.h); exits 1 on anything unexpected.
 
@@ -226,6 +229,27 @@ int crash(const std::string &deck, const std::string &label, int call, const std
     return 1;
 }
 
+int pausingLock(const std::string &lock)
+{
+    const int descriptor = ::open(lock.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (descriptor < 0) {
+        std::cout << "error\tcannot create the lock file\n" << std::flush;
+        return 1;
+    }
+    std::string line;
+    std::cout << "created\n" << std::flush;
+    std::getline(std::cin, line);
+    const std::string pid = std::to_string(::getpid());
+    if (::write(descriptor, pid.data(), pid.size()) != static_cast<ssize_t>(pid.size()))
+        return 1;
+    std::cout << "written\n" << std::flush;
+    std::getline(std::cin, line);
+    ::unlink(lock.c_str());
+    ::close(descriptor);
+    std::cout << "released\n" << std::flush;
+    return 0;
+}
+
 } // namespace
 
 } // namespace tallowin::test::writer
@@ -240,7 +264,9 @@ int main(int argc, char **argv)
         return race(argv[2], argv[3], argv[4]);
     if (mode == "crash" && argc == 7)
         return crash(argv[2], argv[3], std::atoi(argv[4]), argv[5], std::atoi(argv[6]));
+    if (mode == "pausing-lock" && argc == 3)
+        return pausingLock(argv[2]);
     std::cerr << "usage: tallowin-test-writer changes DECK WRITER COUNT TRIES | race DECK WRITER MARKER"
-                 " | crash DECK LABEL CALL before|after|partial CUT\n";
+                 " | crash DECK LABEL CALL before|after|partial CUT | pausing-lock LOCK\n";
     return 2;
 }

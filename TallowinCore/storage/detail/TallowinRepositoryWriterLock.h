@@ -10,11 +10,11 @@ namespace tallowin {
 // Taken on construction (or TallowinRepositoryError::writerBusy / TallowinFileError is thrown at once,
 // without waiting); released on destruction by deleting the file, on every path. The holder also keeps an
 // flock on the file so that stale-lock removal can tell a live holder from a dead one, whatever the ID says.
-// One object per holder; not shared between threads.
+// One object per holder; not shared between threads. now is the time an empty lock file's age is measured against.
 class TallowinRepository::WriterLock
 {
 public:
-    explicit WriterLock(std::filesystem::path lockPath);
+    WriterLock(std::filesystem::path lockPath, TallowinInstant now);
     ~WriterLock();
     WriterLock(const WriterLock &) = delete;
     WriterLock &operator=(const WriterLock &) = delete;
@@ -26,6 +26,7 @@ private:
     bool removeIfStale();
 
     std::filesystem::path m_path;
+    TallowinInstant m_now;
     int m_descriptor = -1;
 };
 

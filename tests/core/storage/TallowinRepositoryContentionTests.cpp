@@ -1,12 +1,15 @@
 #include "TallowinCore/codec/TaskMarkdownCodec.h"
 #include "TallowinCore/storage/TallowinRepository.h"
+#include "TallowinCore/storage/TallowinRepositoryError.h"
 #include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
+#include "tests/support/ThrowChecks.h"
 #include "tests/tools/WriterScenario.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -178,6 +181,16 @@ protected:
         std::signal(SIGPIPE, SIG_IGN);
     }
 
+    // Makes the lock file look as old as a leftover: a minute past the grace period.
+    void ageLockFile() const
+    {
+        const auto old
+            = std::chrono::system_clock::now() - TallowinRepository::emptyLockGracePeriod - std::chrono::minutes(1);
+        const timespec time = {std::chrono::system_clock::to_time_t(old), 0};
+        const timespec times[2] = {time, time};
+        ASSERT_EQ(::utimensat(AT_FDCWD, folder.path("Decks/Tallowin.md.lock").c_str(), times, 0), 0);
+    }
+
     test::TemporaryFolder folder;
     const fs::path deckPath = folder.path("Decks/Tallowin.md");
     TallowinRepository repository {deckPath};
@@ -221,6 +234,36 @@ TEST_F(TallowinRepositoryContentionTest, NoChangeIsLost)
     EXPECT_EQ(entriesOf(deckPath.parent_path()), std::set<std::string> {"Tallowin.md"});
 }
 
+// A writer that follows the lock protocol without flock creates the lock file and writes its ID a moment later.
+// Caught in between, its empty lock keeps every other writer out: overtaking it would let two writers proceed.
+TEST_F(TallowinRepositoryContentionTest, AWriterPausedBetweenCreatingAndFillingTheLockKeepsOthersBusy)
+{
+    repository.prepareIfNeeded(startingDeck(3));
+    const TallowinDocument before = repository.load();
+    const std::string deckBefore = folder.read("Decks/Tallowin.md");
+    const fs::path lockPath = repository.lockPath();
+    WriterProcess writer({"pausing-lock", lockPath.string()});
+    ASSERT_EQ(writer.readLine(), std::optional<std::string>("created"));
+
+    const auto expectBusy = [&](const std::string &lockContent) {
+        EXPECT_THROW_SENTENCE(TallowinRepositoryError, TallowinRepositoryError::writerBusy(),
+            repository.save(withChange(before, before.revision + 1, "overtaker"), before.revision));
+        EXPECT_EQ(folder.read("Decks/Tallowin.md"), deckBefore);
+        EXPECT_EQ(folder.read("Decks/Tallowin.md.lock"), lockContent);
+    };
+    expectBusy("");
+    writer.send("\n");
+    ASSERT_EQ(writer.readLine(), std::optional<std::string>("written"));
+    expectBusy(std::to_string(writer.pid()));
+    writer.send("\n");
+    ASSERT_EQ(writer.readLine(), std::optional<std::string>("released"));
+    EXPECT_EQ(writer.wait(), 0);
+
+    repository.save(withChange(before, before.revision + 1, "after"), before.revision);
+    EXPECT_EQ(repository.load().revision, before.revision + 1);
+    EXPECT_EQ(entriesOf(deckPath.parent_path()), std::set<std::string> {"Tallowin.md"});
+}
+
 // Eight processes find the same stale lock at once, round after round. Each saves against the revision
 // the round started from, so two holders at once would both land; a witness file shows any overlap of
 // their writes directly.
@@ -242,8 +285,11 @@ TEST_F(TallowinRepositoryContentionTest, OnlyOneWriterTakesOverAStaleLock)
     std::set<std::string> landed;
     for (int round = 0; round < rounds; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        // A writer that died holding the lock, after writing its ID or before.
+        // A writer that died holding the lock, after writing its ID or before (an empty file then, and old: a young
+        // one is a writer still about to write its ID).
         folder.write("Decks/Tallowin.md.lock", round % 2 == 0 ? deadWriter : "");
+        if (round % 2 != 0)
+            ageLockFile();
         for (auto &writer : writers)
             writer->send(std::to_string(round) + " " + std::to_string(base) + "\n");
 

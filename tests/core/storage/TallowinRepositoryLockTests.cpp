@@ -6,10 +6,12 @@
 #include "tests/support/FolderChecks.h"
 #include "tests/support/TemporaryFolder.h"
 #include "tests/support/ThrowChecks.h"
+#include "tests/support/WorkflowChecks.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <functional>
 #include <linux/fs.h>
@@ -21,6 +23,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace tallowin {
 namespace {
@@ -72,6 +76,15 @@ protected:
     void SetUp() override { folder.write("Decks/Tallowin.md", TaskMarkdownCodec::encode(deckAt(1))); }
 
     void plantLock(const std::string &content) const { folder.write("Decks/Tallowin.md.lock", content); }
+    // Moves the lock file's modification time a minute past the grace period into the past.
+    void ageLock() const
+    {
+        const auto old
+            = std::chrono::system_clock::now() - TallowinRepository::emptyLockGracePeriod - std::chrono::minutes(1);
+        const timespec time = {std::chrono::system_clock::to_time_t(old), 0};
+        const timespec times[2] = {time, time};
+        ASSERT_EQ(::utimensat(AT_FDCWD, lockPath.c_str(), times, 0), 0);
+    }
 
     // Saves revision 2 over revision 1 and expects writerBusy with the lock file and the deck untouched.
     void expectBusy(const std::string &lockContent)
@@ -108,11 +121,39 @@ TEST_F(TallowinRepositoryLockTest, LockOfAnExitedProcessIsRemoved)
     }
 }
 
-// A writer that died after creating the lock file and before writing its ID leaves an empty file.
-TEST_F(TallowinRepositoryLockTest, EmptyLockFileThatNobodyHoldsIsRemoved)
+// A writer that died after creating the lock file and before writing its ID leaves an empty file; one that is
+// still between the two, without an flock, leaves the same file for a moment. Its age against the lock clock tells
+// them apart.
+TEST_F(TallowinRepositoryLockTest, EmptyLockFileIsBusyWhileYoungAndRemovedOnceOld)
 {
-    plantLock("");
-    expectSaved();
+    const TallowinInstant now = test::instantAt("2026-03-14T09:26:53.589Z");
+    const auto grace = std::chrono::duration_cast<std::chrono::milliseconds>(TallowinRepository::emptyLockGracePeriod);
+    using std::chrono::milliseconds;
+    const std::vector<std::pair<milliseconds, bool>> ages = {{milliseconds(0), true}, {grace - milliseconds(100), true},
+        {-grace + milliseconds(100), true}, {grace + milliseconds(100), false}, {-grace - milliseconds(100), false},
+        {std::chrono::hours(24 * 365), false}};
+    for (const auto &[age, busy] : ages) {
+        SCOPED_TRACE(std::to_string(age.count()) + " ms old");
+        SetUp();
+        plantLock("");
+        const auto modified = now - age;
+        const auto seconds = std::chrono::floor<std::chrono::seconds>(modified);
+        const timespec times[2] = {{seconds.time_since_epoch().count(), 0},
+            {seconds.time_since_epoch().count(), long(std::chrono::nanoseconds(modified - seconds).count())}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, lockPath.c_str(), times, 0), 0);
+        TallowinRepository clocked(
+            folder.path("Decks/Tallowin.md"), &TallowinClock::current, nullptr, [now] { return now; });
+        if (busy) {
+            EXPECT_THROW_SENTENCE(
+                TallowinRepositoryError, TallowinRepositoryError::writerBusy(), clocked.save(nextOf(deckAt(1)), 1));
+            EXPECT_EQ(folder.read("Decks/Tallowin.md.lock"), "");
+            EXPECT_EQ(clocked.load(), deckAt(1));
+        } else {
+            clocked.save(nextOf(deckAt(1)), 1);
+            EXPECT_EQ(clocked.load(), nextOf(deckAt(1)));
+            EXPECT_EQ(entriesOf(folder.path("Decks")), std::set<std::string> {"Tallowin.md"});
+        }
+    }
 }
 
 TEST_F(TallowinRepositoryLockTest, LiveOrUnreadableLockMakesTheSaveBusy)
@@ -133,6 +174,8 @@ TEST_F(TallowinRepositoryLockTest, HeldFlockMakesTheSaveBusyWhateverTheFileSays)
     for (const std::string &content : {std::to_string(exitedProcessID()), std::string()}) {
         SCOPED_TRACE(content);
         plantLock(content);
+        // Old enough that, once the flock is gone, the empty file is a leftover rather than a writer at work.
+        ageLock();
         {
             const ForeignHolder holder(lockPath);
             expectBusy(content);
