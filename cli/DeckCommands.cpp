@@ -153,12 +153,15 @@ void registerDeckCommands(CommandTable &table)
         ->required();
 
     table
-        .add("ingest", "Add or update cards from a JSON array of task contracts",
+        .add("ingest", "Add or update cards from a JSON array of task contracts, or one contract",
             [arguments](const CliContext &context) {
                 const std::vector<TaskContract> contracts = readContracts(arguments->first);
                 const std::unique_ptr<TallowinRepository> repository = openRepository(context);
                 repository->prepareIfNeeded(emptySeed(context));
-                repository->ingest(contracts);
+                TallowinAppending::Tally tally;
+                repository->ingest(contracts, &tally);
+                if (tally.added + tally.updated > 0)
+                    context.out << ActionNotice::pipelineInput(tally) << '\n';
                 return 0;
             })
         ->add_option("FILE", arguments->first, "A file of contracts, or - for standard input")

@@ -2,11 +2,14 @@
 
 namespace tallowin {
 
-JsonReadError::JsonReadError(Kind kind, std::string keyPath, std::string detail)
-    : TallowinError(message(kind, keyPath, detail))
+JsonReadError::JsonReadError(
+    Kind kind, std::string keyPath, std::string detail, bool pipelineInput, std::optional<std::size_t> item)
+    : TallowinError(pipelineInput ? pipelineMessage(kind, keyPath, detail, item) : message(kind, keyPath, detail))
     , m_kind(kind)
     , m_keyPath(std::move(keyPath))
     , m_detail(std::move(detail))
+    , m_pipelineInput(pipelineInput)
+    , m_item(item)
 { }
 
 std::string JsonReadError::message(Kind kind, const std::string &keyPath, const std::string &detail)
@@ -22,6 +25,25 @@ std::string JsonReadError::message(Kind kind, const std::string &keyPath, const 
         return "Tallowin data key " + keyPath + " has the unknown value \"" + detail + "\".";
     }
     return "Tallowin data could not be read.";
+}
+
+// What agents write is named as such, so that nobody takes a fault of theirs for a damaged deck.
+std::string JsonReadError::pipelineMessage(
+    Kind kind, const std::string &keyPath, const std::string &detail, std::optional<std::size_t> item)
+{
+    const std::string subject = item ? "Pipeline input item " + std::to_string(*item) : "Pipeline input";
+    const std::string key = keyPath.empty() ? subject : subject + " key " + keyPath;
+    switch (kind) {
+    case Kind::malformed:
+        return "Pipeline input is not valid JSON: " + detail + ".";
+    case Kind::missingKey:
+        return subject + " is missing the key " + keyPath + ".";
+    case Kind::wrongType:
+        return key + " must be " + detail + ".";
+    case Kind::unknownValue:
+        return key + " has the unknown value \"" + detail + "\".";
+    }
+    return "Pipeline input could not be read.";
 }
 
 JsonReadError JsonReadError::malformed(const std::string &detail)
@@ -52,7 +74,12 @@ JsonReadError JsonReadError::nestedIn(const std::string &prefix) const
     if (!m_keyPath.empty() && m_keyPath.front() != '[')
         path += '.';
     path += m_keyPath;
-    return {m_kind, path, m_detail};
+    return {m_kind, path, m_detail, m_pipelineInput, m_item};
+}
+
+JsonReadError JsonReadError::inPipelineInput(std::optional<std::size_t> item) const
+{
+    return {m_kind, m_keyPath, m_detail, true, m_kind == Kind::malformed ? std::nullopt : item};
 }
 
 } // namespace tallowin

@@ -99,13 +99,19 @@ std::vector<TaskContract> TaskContractJson::decode(std::string_view json)
     const simdjson::padded_string padded(json);
     element root;
     if (const auto error = parser.parse(padded).get(root))
-        throw JsonReadError::malformed(malformedDetail(simdjson::error_message(error)));
+        throw JsonReadError::malformed(malformedDetail(simdjson::error_message(error))).inPipelineInput(std::nullopt);
 
-    if (root.is_object())
-        return {readContract(root)};
+    if (root.is_object()) {
+        try {
+            return {readContract(root)};
+        } catch (const JsonReadError &error) {
+            throw error.inPipelineInput(std::nullopt);
+        }
+    }
     array items;
     if (root.get_array().get(items))
-        wrongType("contracts", "an array of task contracts or one task contract");
+        throw JsonReadError::wrongType("", "an array of task contracts or one task contract")
+            .inPipelineInput(std::nullopt);
 
     std::vector<TaskContract> contracts;
     contracts.reserve(items.size());
@@ -114,7 +120,7 @@ std::vector<TaskContract> TaskContractJson::decode(std::string_view json)
         try {
             contracts.push_back(readContract(item));
         } catch (const JsonReadError &error) {
-            throw error.nestedIn("contracts[" + std::to_string(index) + "]");
+            throw error.inPipelineInput(index + 1);
         }
         ++index;
     }

@@ -15,7 +15,7 @@ struct TALLOWIN_CORE_EXPORT TaskContractJson
 {
     // Reads a JSON array of contracts, or one contract object as a list of one, without validating them.
     // "context", "instruction" and "sources" may be missing or null; unknown keys are ignored. Throws JsonReadError
-    // naming the offending key, such as "contracts[2].kind" (just "kind" for a single object).
+    // about pipeline input, naming the item (counted from 1; none for a single object) and the offending key.
     static std::vector<TaskContract> decode(std::string_view json);
 
     // All eight keys, sorted; absent optionals of the sources omitted.

@@ -7,6 +7,7 @@
 #include "TallowinCore/io/TallowinFileOperations.h"
 #include "TallowinCore/io/TallowinFileState.h"
 #include "TallowinCore/storage/TallowinImportReport.h"
+#include "TallowinCore/workflow/TallowinAppending.h"
 
 #include <chrono>
 #include <cstdint>
@@ -99,8 +100,9 @@ public:
     // returned nothing. With expectedRevision, a file at another revision fails with revisionConflict first.
     std::optional<TallowinDocument> update(
         const Change &change, std::optional<std::int64_t> expectedRevision = std::nullopt);
-    // Folds pipeline input into the file under the lock; input that changes nothing writes nothing.
-    TallowinDocument ingest(const std::vector<TaskContract> &contracts);
+    // Folds pipeline input into the file under the lock; input that changes nothing writes nothing. With tally, also
+    // counts what the input did to the cards.
+    TallowinDocument ingest(const std::vector<TaskContract> &contracts, TallowinAppending::Tally *tally = nullptr);
     // Merges other deck files into the canonical one, reporting per file.
     TallowinImportReport importFiles(const std::vector<std::filesystem::path> &paths);
 

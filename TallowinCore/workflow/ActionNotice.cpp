@@ -70,4 +70,10 @@ std::string ActionNotice::requestedAgentAction(std::string_view title)
     return "Requested an agent action for " + std::string(title) + ".";
 }
 
+std::string ActionNotice::pipelineInput(const TallowinAppending::Tally &tally)
+{
+    return "Pipeline input: " + std::to_string(tally.added) + " added, " + std::to_string(tally.updated) + " updated, "
+        + std::to_string(tally.unchanged) + " unchanged.";
+}
+
 } // namespace tallowin

@@ -2,6 +2,7 @@
 
 #include "TallowinCore/TallowinCoreExport.h"
 #include "TallowinCore/workflow/DelayChoice.h"
+#include "TallowinCore/workflow/TallowinAppending.h"
 
 #include <cstddef>
 #include <string>
@@ -25,6 +26,8 @@ struct TALLOWIN_CORE_EXPORT ActionNotice
     static std::string dismissedCandidate();
     static std::string changedPerson();
     static std::string requestedAgentAction(std::string_view title);
+    // "Pipeline input: 2 added, 1 updated, 3 unchanged."
+    static std::string pipelineInput(const TallowinAppending::Tally &tally);
 };
 
 } // namespace tallowin

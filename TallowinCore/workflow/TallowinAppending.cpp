@@ -54,9 +54,11 @@ void update(TaskItem &task, const TaskContract &contract, const std::string &sta
 
 } // namespace
 
-TallowinDocument TallowinAppending::appending(
-    const TallowinDocument &document, const std::vector<TaskContract> &contracts, const std::string &nowTimestamp)
+TallowinDocument TallowinAppending::appending(const TallowinDocument &document,
+    const std::vector<TaskContract> &contracts, const std::string &nowTimestamp, Tally *tally)
 {
+    if (tally != nullptr)
+        *tally = {};
     std::vector<TaskContract> validated;
     validated.reserve(contracts.size());
     for (const TaskContract &contract : contracts)
@@ -84,19 +86,35 @@ TallowinDocument TallowinAppending::appending(
     }
 
     TallowinDocument result = document.parallelCopy();
+    const std::size_t existing = result.tasks.size();
+    // By card index: what the input did to the card, for the tally.
+    enum class Outcome { unchanged, updated };
+    std::unordered_map<std::size_t, Outcome> outcomes;
     std::int64_t order = TaskOrder::largest(result.tasks);
     for (const TaskContract &contract : validated) {
         const auto [found, isNew] = byID.try_emplace(contract.id, result.tasks.size());
         if (!isNew) {
             TaskItem &task = result.tasks[found->second];
-            if (!matches(task, contract))
+            Outcome &outcome = outcomes.try_emplace(found->second, Outcome::unchanged).first->second;
+            if (!matches(task, contract)) {
                 update(task, contract, nowTimestamp);
+                outcome = Outcome::updated;
+            }
             continue;
         }
         order = TaskOrder::after(order);
         result.tasks.push_back(newCard(contract, order, nowTimestamp));
         if (result.runTaskIDs)
             result.runTaskIDs->push_back(contract.id);
+    }
+    if (tally != nullptr) {
+        tally->added = result.tasks.size() - existing;
+        for (const auto &[index, outcome] : outcomes) {
+            // A card the same input added is counted as added only.
+            if (index >= existing)
+                continue;
+            ++(outcome == Outcome::updated ? tally->updated : tally->unchanged);
+        }
     }
     return result;
 }

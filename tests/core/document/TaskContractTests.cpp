@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace tallowin {
 namespace {
 
@@ -108,33 +112,38 @@ TEST(TaskContractJson, ReadsASingleObject)
     EXPECT_EQ(contracts[0].schemaVersion, 3) << "read as given; validation judges it";
 }
 
-TEST(TaskContractJson, ErrorsNameTheKey)
+// Pipeline input is an agent's: its faults are named as the input's, never as the deck's, with the item and key.
+TEST(TaskContractJson, ErrorsNamePipelineInputTheItemAndTheKey)
 {
     const auto message = [](const std::string &json) -> std::string {
-        try {
-            TaskContractJson::decode(json);
-        } catch (const JsonReadError &error) {
-            return error.what();
-        }
-        return "read";
+        const auto error = THROWN_ERROR(JsonReadError, TaskContractJson::decode(json));
+        return error ? error->what() : "read";
     };
     const std::string good = R"({"schemaVersion": 1, "id": "KB-1", "person": "Ada", "title": "One", "kind": "open"})";
-    EXPECT_EQ(message("[" + good + "," + good + R"(, {"schemaVersion": 1, "id": "KB-3", "person": "Cy",
-        "title": "Three", "kind": "urgent"}])"),
-        "Tallowin data key contracts[2].kind has the unknown value \"urgent\".");
-    EXPECT_EQ(message(R"([{"schemaVersion": 1, "id": "KB-1", "person": "Ada", "kind": "open"}])"),
-        "Tallowin data is missing the required key contracts[0].title.");
-    EXPECT_EQ(message(R"([{"schemaVersion": "1", "id": "KB-1", "person": "Ada", "title": "T", "kind": "open"}])"),
-        "Tallowin data key contracts[0].schemaVersion must be an integer within the signed 64-bit range.");
-    EXPECT_EQ(message(R"({"schemaVersion": 1, "id": "KB-1", "person": "Ada", "title": "T", "kind": "open",
-        "sources": [{"label": "L", "url": 7}]})"),
-        "Tallowin data key sources[0].url must be a string.");
-    EXPECT_EQ(message(R"([1])"), "Tallowin data key contracts[0] must be an object.");
-    EXPECT_EQ(
-        message(R"("text")"), "Tallowin data key contracts must be an array of task contracts or one task contract.");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"[" + good + "," + good + R"(, {"schemaVersion": 1, "id": "KB-3", "person": "Cy",
+        "title": "Three", "kind": "urgent"}])",
+            "Pipeline input item 3 key kind has the unknown value \"urgent\"."},
+        {R"([{"schemaVersion": 1, "id": "KB-1", "person": "Ada", "kind": "open"}])",
+            "Pipeline input item 1 is missing the key title."},
+        {"[" + good + R"(, {"id": "KB-1", "person": "Ada", "title": "T", "kind": "open"}])",
+            "Pipeline input item 2 is missing the key schemaVersion."},
+        {R"([{"schemaVersion": "1", "id": "KB-1", "person": "Ada", "title": "T", "kind": "open"}])",
+            "Pipeline input item 1 key schemaVersion must be an integer within the signed 64-bit range."},
+        {R"({"schemaVersion": 1, "id": "KB-1", "person": "Ada", "title": "T", "kind": "open",
+        "sources": [{"label": "L", "url": 7}]})",
+            "Pipeline input key sources[0].url must be a string."},
+        {R"({"schemaVersion": 1, "id": "KB-1", "person": "Ada", "kind": "open"})",
+            "Pipeline input is missing the key title."},
+        {R"([1])", "Pipeline input item 1 must be an object."},
+        {R"("text")", "Pipeline input must be an array of task contracts or one task contract."},
+    };
+    for (const auto &[json, sentence] : cases)
+        EXPECT_EQ(message(json), sentence) << json;
 
     if (const auto error = THROWN_ERROR(JsonReadError, TaskContractJson::decode(R"([{"id": )"))) {
         EXPECT_EQ(error->kind(), JsonReadError::Kind::malformed);
+        EXPECT_TRUE(std::string(error->what()).starts_with("Pipeline input is not valid JSON: ")) << error->what();
     }
 }
 
