@@ -32,6 +32,7 @@ QPushButton *button(const QString &text, QWidget *parent)
 {
     auto *result = new QPushButton(text, parent);
     result->setAccessibleName(text);
+    SheetStyle::apply(result, SheetStyle::Role::button);
     return result;
 }
 
@@ -69,7 +70,8 @@ InboxSheet::InboxSheet(TaskStore &store, const TallowinPresentation &, QWidget *
     m_title->setAccessibleName(QStringLiteral("What needs to happen?"));
     m_context = new SheetTextEdit(SheetTextEdit::ReturnKey::saves, m_candidatePage);
     m_context->setAccessibleName(QStringLiteral("Context"));
-    m_context->setMinimumHeight(120);
+    m_context->setMinimumHeight(110);
+    m_context->setMaximumHeight(200);
     m_sourceRow = new QVBoxLayout;
     m_sourceRow->setContentsMargins(0, 0, 0, 0);
     m_sourceDetail = label(QString(), SheetStyle::Role::secondary, m_candidatePage);
@@ -111,8 +113,9 @@ InboxSheet::InboxSheet(TaskStore &store, const TallowinPresentation &, QWidget *
 
     auto *candidateLayout = new QVBoxLayout(m_candidatePage);
     candidateLayout->setContentsMargins(0, 0, 0, 0);
-    candidateLayout->addLayout(form, 1);
+    candidateLayout->addLayout(form);
     candidateLayout->addWidget(m_error);
+    candidateLayout->addStretch();
 
     auto *emptyClose = button(QStringLiteral("Close inbox"), this);
     m_emptyPage = messagePage({}, QStringLiteral("New suggestions will appear here after a scan."), emptyClose, this);
@@ -137,6 +140,7 @@ InboxSheet::InboxSheet(TaskStore &store, const TallowinPresentation &, QWidget *
         SheetStyle::sheetMargin, SheetStyle::sheetMargin, SheetStyle::sheetMargin, SheetStyle::sheetMargin);
     layout->setSpacing(12);
     layout->addWidget(m_heading);
+    layout->addSpacing(6);
     layout->addWidget(m_pages, 1);
     layout->addLayout(footer);
 

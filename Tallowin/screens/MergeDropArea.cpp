@@ -85,23 +85,27 @@ void MergeDropArea::setHighlighted(bool highlighted)
 
 void MergeDropArea::paintEvent(QPaintEvent *)
 {
-    if (!m_filled && !m_highlighted)
-        return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPalette &colours = palette();
+    const QColor window = colours.color(QPalette::Window);
+    const QColor highlight = colours.color(QPalette::Highlight);
     const QRectF frame = QRectF(rect()).adjusted(1, 1, -1, -1);
     QPainterPath shape;
     shape.addRoundedRect(frame, SheetStyle::cornerRadius, SheetStyle::cornerRadius);
-    painter.fillPath(shape,
-        m_highlighted ? SheetStyle::mix(colours.color(QPalette::Window), colours.color(QPalette::Highlight), 0.28)
-                      : SheetStyle::tint(colours));
-    QPen pen(m_highlighted ? colours.color(QPalette::Highlight)
-                           : SheetStyle::mix(colours.color(QPalette::Window), colours.color(QPalette::Highlight), 0.45),
-        m_highlighted ? 2.0 : 1.0);
-    if (!m_highlighted)
+    if (m_highlighted) {
+        painter.fillPath(shape, SheetStyle::mix(window, highlight, 0.28));
+        painter.setPen(QPen(highlight, 2.0));
+    } else if (m_filled) {
+        // The bucket invites drops: a tinted panel with a dashed edge.
+        painter.fillPath(shape, SheetStyle::tint(colours));
+        QPen pen(SheetStyle::mix(window, highlight, 0.45), 1.0);
         pen.setStyle(Qt::DashLine);
-    painter.setPen(pen);
+        painter.setPen(pen);
+    } else {
+        // A quiet edge, so both sides read as panels of the same size.
+        painter.setPen(QPen(SheetStyle::mix(window, colours.color(QPalette::Text), 0.14), 1.0));
+    }
     painter.drawPath(shape);
 }
 

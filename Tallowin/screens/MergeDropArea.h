@@ -25,7 +25,7 @@ public:
 
     MergeArea area() const { return m_area; }
     bool isHighlighted() const { return m_highlighted; }
-    // Draws the area as a filled panel even when nothing hovers (the bucket).
+    // Draws the area as a tinted panel (the bucket) rather than an outlined one.
     void setFilled(bool filled);
 
 signals:

@@ -66,7 +66,7 @@ MergeSheet::MergeSheet(TaskStore &store, const TallowinPresentation &presentatio
     availableTitle->addStretch();
     availableTitle->addWidget(availableHint);
     auto *availableLayout = new QVBoxLayout(m_availableArea);
-    availableLayout->setContentsMargins(0, 0, 0, 0);
+    availableLayout->setContentsMargins(14, 12, 14, 14);
     availableLayout->setSpacing(8);
     availableLayout->addLayout(availableTitle);
     availableLayout->addWidget(m_search);
@@ -215,6 +215,7 @@ void MergeSheet::refreshButton()
 {
     m_merge->setText(QStringLiteral("Merge %1 tasks").arg(m_selection.count()));
     m_merge->setAccessibleName(m_merge->text());
+    SheetStyle::fitButton(m_merge);
     m_merge->setEnabled(m_selection.canMerge(m_title->text().toStdString()));
 }
 

@@ -5,11 +5,16 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <algorithm>
+#include <cmath>
+
 namespace tallowin {
 
 namespace {
 
 constexpr const char *roleProperty = "tallowinSheetRole";
+constexpr int buttonHeight = 30;
+constexpr int buttonPadding = 20;
 
 void applyColours(QWidget *widget, SheetStyle::Role role)
 {
@@ -23,12 +28,16 @@ void applyColours(QWidget *widget, SheetStyle::Role role)
         wanted.setColor(QPalette::WindowText, SheetStyle::danger(palette));
         break;
     case SheetStyle::Role::primaryButton:
-        wanted.setColor(QPalette::Button, palette.color(QPalette::Highlight));
-        wanted.setColor(QPalette::ButtonText, palette.color(QPalette::HighlightedText));
+        // A disabled main action looks like any disabled button.
+        for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            wanted.setColor(group, QPalette::Button, SheetStyle::accent(palette));
+            wanted.setColor(group, QPalette::ButtonText, palette.color(QPalette::HighlightedText));
+        }
         break;
     case SheetStyle::Role::link:
         wanted.setColor(QPalette::ButtonText, palette.color(QPalette::Link));
         break;
+    case SheetStyle::Role::button:
     case SheetStyle::Role::heading:
     case SheetStyle::Role::sectionTitle:
     case SheetStyle::Role::cardTitle:
@@ -88,6 +97,8 @@ void SheetStyle::apply(QWidget *widget, Role role)
         font.setPixelSize(secondaryPixels);
         font.setWeight(QFont::DemiBold);
         break;
+    case Role::button:
+        break;
     case Role::primaryButton:
         font.setWeight(QFont::DemiBold);
         break;
@@ -96,9 +107,19 @@ void SheetStyle::apply(QWidget *widget, Role role)
         break;
     }
     widget->setFont(font);
+    if (role == Role::button || role == Role::primaryButton)
+        fitButton(widget);
     widget->setProperty(roleProperty, int(role));
     widget->installEventFilter(&follower());
     applyColours(widget, role);
+}
+
+void SheetStyle::fitButton(QWidget *button)
+{
+    // The style draws its buttons tight around the text; a sheet's buttons get room to breathe.
+    button->setMinimumSize(0, 0);
+    const QSize natural = button->sizeHint();
+    button->setMinimumSize(natural.width() + buttonPadding, std::max(natural.height(), buttonHeight));
 }
 
 QColor SheetStyle::mix(const QColor &from, const QColor &to, double amount)
@@ -111,6 +132,29 @@ QColor SheetStyle::mix(const QColor &from, const QColor &to, double amount)
 bool SheetStyle::isDark(const QPalette &palette)
 {
     return palette.color(QPalette::Window).lightnessF() < 0.5;
+}
+
+double SheetStyle::contrast(const QColor &first, const QColor &second)
+{
+    const auto luminance = [](const QColor &colour) {
+        const auto linear = [](double channel) {
+            return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+    };
+    const double lighter = std::max(luminance(first), luminance(second));
+    const double darker = std::min(luminance(first), luminance(second));
+    return (lighter + 0.05) / (darker + 0.05);
+}
+
+QColor SheetStyle::accent(const QPalette &palette)
+{
+    QColor accent = palette.color(QPalette::Highlight);
+    const QColor text = palette.color(QPalette::HighlightedText);
+    // Buttons are drawn a shade lighter than their colour, so aim above the minimum.
+    for (int step = 0; step < 12 && contrast(accent, text) < 5.2; ++step)
+        accent = accent.darker(110);
+    return accent;
 }
 
 QColor SheetStyle::secondaryText(const QPalette &palette)

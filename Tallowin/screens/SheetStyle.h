@@ -24,14 +24,22 @@ public:
         secondary,
         // A failure the user should read: 12 px, semibold, in the danger colour.
         danger,
-        // The sheet's main action: the accent colour.
+        // A push button of a sheet: room around its text.
+        button,
+        // The sheet's main action: a button in the accent colour.
         primaryButton,
         // A link that opens in the browser: the link colour.
         link,
     };
 
     static void apply(QWidget *widget, Role role);
+    // Gives a button room around its text again, after its text changed.
+    static void fitButton(QWidget *button);
 
+    // The accent for filled controls: the highlight, darkened until its highlighted text reads at 4.5:1 or more.
+    static QColor accent(const QPalette &palette);
+    // The contrast ratio of two colours as WCAG defines it, from 1 to 21.
+    static double contrast(const QColor &first, const QColor &second);
     // Text that recedes, still at least 4.5:1 against the window.
     static QColor secondaryText(const QPalette &palette);
     // A red derived from the accent, light enough on dark windows and dark enough on light ones.

@@ -34,7 +34,7 @@ SourceLinkButton::SourceLinkButton(const TaskSource &source, QWidget *parent)
 
 QSize SourceLinkButton::sizeHint() const
 {
-    return {std::min(fontMetrics().horizontalAdvance(text()) + 2 * padding, widest), fontMetrics().height() + 8};
+    return {std::min(fontMetrics().horizontalAdvance(text()) + padding, widest), fontMetrics().height() + 8};
 }
 
 QSize SourceLinkButton::minimumSizeHint() const
@@ -49,7 +49,8 @@ void SourceLinkButton::paintEvent(QPaintEvent *)
     initStyleOption(&option);
     option.text.clear();
     painter.drawControl(QStyle::CE_PushButtonBevel, option);
-    const QRect content = rect().adjusted(padding, 0, -padding, 0);
+    // The text lines up with the text above it; the padding is on the right only.
+    const QRect content = rect().adjusted(0, 0, -padding, 0);
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(
         content, Qt::AlignLeft | Qt::AlignVCenter, fontMetrics().elidedText(text(), Qt::ElideMiddle, content.width()));

@@ -34,11 +34,12 @@ SyncSettingsSection::SyncSettingsSection(TaskStore &store, QWidget *parent)
     SheetStyle::apply(m_explanation, SheetStyle::Role::secondary);
     m_syncNow = new QPushButton(QStringLiteral("Sync now"), this);
     m_syncNow->setAccessibleName(m_syncNow->text());
+    SheetStyle::apply(m_syncNow, SheetStyle::Role::button);
     connect(m_syncNow, &QPushButton::clicked, this, &SyncSettingsSection::syncNow);
 
-    auto *statusRow = new QHBoxLayout;
-    statusRow->addWidget(m_status, 1);
-    statusRow->addWidget(m_syncNow, 0, Qt::AlignTop);
+    auto *actionRow = new QHBoxLayout;
+    actionRow->addWidget(m_syncNow);
+    actionRow->addStretch();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -46,8 +47,10 @@ SyncSettingsSection::SyncSettingsSection(TaskStore &store, QWidget *parent)
     layout->addWidget(heading);
     layout->addWidget(about);
     layout->addLayout(m_connectionRows);
-    layout->addLayout(statusRow);
+    layout->addSpacing(2);
+    layout->addWidget(m_status);
     layout->addWidget(m_explanation);
+    layout->addLayout(actionRow);
 
     connect(&store, &TaskStore::cloudSyncChanged, this, &SyncSettingsSection::refresh);
     connect(&store, &TaskStore::hasLoadedChanged, this, &SyncSettingsSection::refresh);

@@ -115,8 +115,10 @@ TallowinSettingsView::TallowinSettingsView(TaskStore &store, const TallowinPrese
     auto *filesHeading = label(QStringLiteral("Files and diagnostics"), SheetStyle::Role::sectionTitle, content);
     m_editFile = new QPushButton(QStringLiteral("Edit settings file"), content);
     m_editFile->setAccessibleName(m_editFile->text());
+    SheetStyle::apply(m_editFile, SheetStyle::Role::button);
     m_export = new QPushButton(QStringLiteral("Export diagnostics…"), content);
     m_export->setAccessibleName(m_export->text());
+    SheetStyle::apply(m_export, SheetStyle::Role::button);
     auto *fileButtons = new QHBoxLayout;
     fileButtons->addWidget(m_editFile);
     fileButtons->addWidget(m_export);

@@ -1,6 +1,7 @@
 #include "Tallowin/screens/TaskBrowserSheet.h"
 
 #include "Tallowin/presentation/TaskBrowserEmptyState.h"
+#include "Tallowin/screens/FilterChip.h"
 #include "Tallowin/screens/SheetStyle.h"
 #include "Tallowin/screens/TaskDetailsView.h"
 #include "Tallowin/screens/TaskListModel.h"
@@ -46,6 +47,7 @@ TaskBrowserSheet::TaskBrowserSheet(TaskStore &store, const TallowinPresentation 
     m_clear->setAccessibleName(m_clear->text());
     m_clear->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_clear->setAutoRaise(true);
+    m_clear->setMinimumHeight(28);
     m_clear->hide();
     auto *searchRow = new QHBoxLayout;
     searchRow->setSpacing(8);
@@ -56,10 +58,7 @@ TaskBrowserSheet::TaskBrowserSheet(TaskStore &store, const TallowinPresentation 
     auto *filterRow = new QHBoxLayout;
     filterRow->setSpacing(6);
     for (const OpenFilter filter : allOpenFilters) {
-        auto *button = new QPushButton(text(label(filter)), this);
-        button->setAccessibleName(button->text());
-        button->setCheckable(true);
-        button->setFlat(true);
+        auto *button = new FilterChip(text(label(filter)), this);
         connect(button, &QPushButton::clicked, this, [this, filter] {
             this->store().setOpenFilter(filter);
             // Clicking the filter that is on leaves it on.
@@ -85,7 +84,7 @@ TaskBrowserSheet::TaskBrowserSheet(TaskStore &store, const TallowinPresentation 
 
     m_empty = new QWidget(this);
     m_emptyTitle = new QLabel(m_empty);
-    SheetStyle::apply(m_emptyTitle, SheetStyle::Role::sectionTitle);
+    SheetStyle::apply(m_emptyTitle, SheetStyle::Role::cardTitle);
     m_emptyHint = new QLabel(m_empty);
     m_emptyHint->setWordWrap(true);
     SheetStyle::apply(m_emptyHint, SheetStyle::Role::secondary);
@@ -113,6 +112,7 @@ TaskBrowserSheet::TaskBrowserSheet(TaskStore &store, const TallowinPresentation 
     split->setStretchFactor(0, 5);
     split->setStretchFactor(1, 4);
     split->setChildrenCollapsible(false);
+    split->setSizes({560, 400});
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(

@@ -59,8 +59,8 @@ TaskDetailsView::TaskDetailsView(TaskStore &store, QWidget *parent)
     m_outcomeHeading = textLabel(SheetStyle::Role::sectionTitle, content, false);
     m_outcomeHeading->setText(QStringLiteral("Outcome"));
     m_outcome = bodyLabel(content);
-    m_returns = bodyLabel(content);
-    m_mergedInto = bodyLabel(content);
+    m_returns = textLabel(SheetStyle::Role::sectionTitle, content);
+    m_mergedInto = textLabel(SheetStyle::Role::sectionTitle, content);
     m_instructionHeading = textLabel(SheetStyle::Role::sectionTitle, content, false);
     m_instructionHeading->setText(QStringLiteral("Instruction for ChatGPT"));
     m_instruction = bodyLabel(content);
@@ -86,10 +86,12 @@ TaskDetailsView::TaskDetailsView(TaskStore &store, QWidget *parent)
     column->addSpacing(4);
     column->addWidget(m_title);
     column->addWidget(m_person);
-    column->addSpacing(6);
-    column->addWidget(m_context);
+    column->addSpacing(2);
+    // When the card comes back, or where it went, belongs with its state, above what it says.
     column->addWidget(m_returns);
     column->addWidget(m_mergedInto);
+    column->addSpacing(6);
+    column->addWidget(m_context);
     for (QWidget *group : std::initializer_list<QWidget *> {
              m_outcomeHeading, m_outcome, m_instructionHeading, m_instruction, m_sourcesHeading, m_sources}) {
         if (group == m_outcomeHeading || group == m_instructionHeading || group == m_sourcesHeading)
@@ -111,14 +113,23 @@ TaskDetailsView::TaskDetailsView(TaskStore &store, QWidget *parent)
 
     m_error = textLabel(SheetStyle::Role::danger, this, false);
     m_error->hide();
+    m_inReview = textLabel(SheetStyle::Role::secondary, this, false);
+    m_inReview->setText(QStringLiteral("This task is already in review."));
+    m_inReview->setAlignment(Qt::AlignRight);
+    m_inReview->hide();
     m_review = new QPushButton(QStringLiteral("Review this task"), this);
     m_review->setAccessibleName(m_review->text());
     SheetStyle::apply(m_review, SheetStyle::Role::primaryButton);
     connect(m_review, &QPushButton::clicked, this, &TaskDetailsView::review);
 
-    auto *footer = new QHBoxLayout;
-    footer->addWidget(m_error, 1);
-    footer->addWidget(m_review, 0, Qt::AlignRight | Qt::AlignBottom);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_review);
+    auto *footer = new QVBoxLayout;
+    footer->setSpacing(6);
+    footer->addWidget(m_error);
+    footer->addWidget(m_inReview);
+    footer->addLayout(buttons);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -154,6 +165,9 @@ void TaskDetailsView::refresh()
         part->setVisible(found);
     m_missing->setVisible(!found && !m_taskID.empty());
     m_review->setEnabled(found && details->canReview);
+    // Nothing picked: nothing to show, not even the button.
+    m_review->setVisible(!m_taskID.empty());
+    m_inReview->setVisible(found && !details->canReview);
     if (!found) {
         for (QWidget *part : std::initializer_list<QWidget *> {m_context, m_outcomeHeading, m_outcome, m_returns,
                  m_mergedInto, m_instructionHeading, m_instruction, m_sourcesHeading, m_sources})

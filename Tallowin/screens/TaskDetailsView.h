@@ -60,6 +60,7 @@ private:
     std::vector<TaskSource> m_shownSources;
     QLabel *m_missing = nullptr;
     QLabel *m_error = nullptr;
+    QLabel *m_inReview = nullptr;
     QPushButton *m_review = nullptr;
 };
 

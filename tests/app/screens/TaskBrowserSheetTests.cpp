@@ -162,6 +162,8 @@ private slots:
         QVERIFY(texts.contains(QStringLiteral("No matches")));
         QVERIFY(texts.contains(QStringLiteral("Try another title or person.")));
         QVERIFY(sheet.currentTaskID().empty());
+        // With no card to show, the details beside the list show nothing, not even their button.
+        QVERIFY(!texts.contains(QStringLiteral("Review this task")));
 
         // Found elsewhere in the deck: the hint points at All tasks.
         filterButton(sheet, "Completed")->click();

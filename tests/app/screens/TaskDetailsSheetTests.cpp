@@ -67,6 +67,7 @@ private slots:
                 QStringLiteral("Returns Monday, 16 March 2026, 09:00"), QStringLiteral("Review this task")})
             QVERIFY2(texts.contains(text), qPrintable(text));
         QVERIFY(!texts.contains(QStringLiteral("Outcome")));
+        QVERIFY(!texts.contains(QStringLiteral("This task is already in review.")));
         QVERIFY(reviewButton(sheet)->isEnabled());
     }
 
@@ -119,6 +120,7 @@ private slots:
         store->present(TallowinPresentation::details("KB-003"));
         TaskDetailsSheet sheet(*store, TallowinPresentation::details("KB-003"), nullptr);
         QVERIFY(!reviewButton(sheet)->isEnabled());
+        QVERIFY(visibleTexts(&sheet).contains(QStringLiteral("This task is already in review.")));
         sheet.submit();
         QVERIFY(store->presentation());
         QCOMPARE(store->saveActivity(), TallowinSaveActivity::idle);

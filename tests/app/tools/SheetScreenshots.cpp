@@ -186,7 +186,10 @@ int main(int argc, char **argv)
             [](TaskStore &store, StoreHarness &) {
                 auto *sheet = new MergeSheet(store, TallowinPresentation::merge("KB-102"), nullptr);
                 sheet->addToBucket("KB-101");
-                sheet->findChild<QLineEdit *>()->setText(QStringLiteral("tap"));
+                for (QLineEdit *field : sheet->findChildren<QLineEdit *>()) {
+                    if (field->accessibleName() == QStringLiteral("Find a task"))
+                        field->setText(QStringLiteral("tap"));
+                }
                 return sheet;
             },
             {920, 660}},
