@@ -29,9 +29,25 @@ MergeCardListView::MergeCardListView(MergeArea area, QWidget *parent)
         [this](const QModelIndex &index) { emit cardChosen(index.data(TaskListModel::taskIDRole).toString()); });
 }
 
+bool MergeCardListView::event(QEvent *event)
+{
+    // Return on a row moves that card, so the window's Return (which merges) must not take it first.
+    if (event->type() == QEvent::ShortcutOverride && currentIndex().isValid()) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
+    return QListView::event(event);
+}
+
 void MergeCardListView::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Space && currentIndex().isValid()) {
+    const bool choosing
+        = event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (choosing && currentIndex().isValid()) {
         emit cardChosen(currentIndex().data(TaskListModel::taskIDRole).toString());
         event->accept();
         return;

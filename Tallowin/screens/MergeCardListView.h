@@ -30,6 +30,7 @@ signals:
     void cardChosen(const QString &taskID);
 
 protected:
+    bool event(QEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void keyPressEvent(QKeyEvent *event) override;
 

@@ -248,6 +248,15 @@ void MergeSheet::dropped(const MergeCardDrag &card, MergeArea onto)
 
 void MergeSheet::submit()
 {
+    // Return in the search moves on to what it found rather than merging.
+    if (m_search->hasFocus()) {
+        if (m_availableModel->rowCount() > 0) {
+            m_available->setFocus();
+            if (!m_available->currentIndex().isValid())
+                m_available->setCurrentIndex(m_availableModel->index(0, 0));
+        }
+        return;
+    }
     if (!m_merge->isEnabled())
         return;
     StoreActionAttempt attempt(store());

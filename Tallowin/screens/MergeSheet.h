@@ -29,6 +29,7 @@ public:
     ~MergeSheet() override;
 
     QString title() const override;
+    // Merges, unless the search has focus: then Return moves on to the cards it found.
     void submit() override;
 
     const MergeSelection &selection() const { return m_selection; }

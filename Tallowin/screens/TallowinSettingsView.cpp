@@ -190,16 +190,42 @@ TallowinSettingsView::TallowinSettingsView(TaskStore &store, const TallowinPrese
     layout->addLayout(footer);
 
     // Each field writes only its own part of the draft, so a value the field cannot show stays as the file has it.
-    connect(m_automatic, &QCheckBox::toggled, this, [this](bool on) { m_draft.findTasksAutomatically = on; });
-    connect(m_hours, &QSpinBox::valueChanged, this, [this](int value) { m_draft.checkEveryHours = value; });
-    connect(m_firstScan, &QSpinBox::valueChanged, this, [this](int value) { m_draft.firstScanDays = value; });
-    connect(m_laterScans, &QSpinBox::valueChanged, this, [this](int value) { m_draft.laterScansDays = value; });
-    connect(m_overlap, &QSpinBox::valueChanged, this, [this](int value) { m_draft.overlapDays = value; });
-    connect(
-        m_names, &QPlainTextEdit::textChanged, this, [this] { m_draft.peopleToWatch = m_names->text().toStdString(); });
-    connect(m_activity, &QCheckBox::toggled, this, [this](bool on) { m_draft.activity = on; });
-    connect(m_comments, &QCheckBox::toggled, this, [this](bool on) { m_draft.commentsAndReplies = on; });
-    connect(m_gitHub, &QCheckBox::toggled, this, [this](bool on) { m_draft.gitHubChanges = on; });
+    connect(m_automatic, &QCheckBox::toggled, this, [this](bool on) {
+        m_draft.findTasksAutomatically = on;
+        edited();
+    });
+    connect(m_hours, &QSpinBox::valueChanged, this, [this](int value) {
+        m_draft.checkEveryHours = value;
+        edited();
+    });
+    connect(m_firstScan, &QSpinBox::valueChanged, this, [this](int value) {
+        m_draft.firstScanDays = value;
+        edited();
+    });
+    connect(m_laterScans, &QSpinBox::valueChanged, this, [this](int value) {
+        m_draft.laterScansDays = value;
+        edited();
+    });
+    connect(m_overlap, &QSpinBox::valueChanged, this, [this](int value) {
+        m_draft.overlapDays = value;
+        edited();
+    });
+    connect(m_names, &QPlainTextEdit::textChanged, this, [this] {
+        m_draft.peopleToWatch = m_names->text().toStdString();
+        edited();
+    });
+    connect(m_activity, &QCheckBox::toggled, this, [this](bool on) {
+        m_draft.activity = on;
+        edited();
+    });
+    connect(m_comments, &QCheckBox::toggled, this, [this](bool on) {
+        m_draft.commentsAndReplies = on;
+        edited();
+    });
+    connect(m_gitHub, &QCheckBox::toggled, this, [this](bool on) {
+        m_draft.gitHubChanges = on;
+        edited();
+    });
     connect(m_save, &QPushButton::clicked, this, &TallowinSettingsView::submit);
     connect(m_editFile, &QPushButton::clicked, this, &TallowinSettingsView::editSettingsFile);
     connect(m_export, &QPushButton::clicked, this, &TallowinSettingsView::exportDiagnostics);
@@ -271,6 +297,15 @@ void TallowinSettingsView::submit()
     showSaveResult(QStringLiteral("Settings saved"), {}, false);
 }
 
+void TallowinSettingsView::edited()
+{
+    // "Settings saved" is about the values as they were saved, not as they are being edited now.
+    if (m_saved) {
+        m_saved = false;
+        m_saveResult->hide();
+    }
+}
+
 void TallowinSettingsView::showSaveResult(const QString &result, const QString &reason, bool failed)
 {
     m_saveResult->setText(result);
@@ -278,6 +313,7 @@ void TallowinSettingsView::showSaveResult(const QString &result, const QString &
     m_saveResult->show();
     m_saveReason->setText(reason);
     m_saveReason->setVisible(!reason.isEmpty());
+    m_saved = !failed;
 }
 
 void TallowinSettingsView::showFileResult(const QString &text, bool failed)

@@ -43,6 +43,7 @@ public:
 
 private:
     void showDraft();
+    void edited();
     void showSaveResult(const QString &result, const QString &reason, bool failed);
     void showFileResult(const QString &text, bool failed);
     void settingsChanged();
@@ -52,6 +53,8 @@ private:
     SettingsDraft m_shown;
     FileOpener m_openFile;
     bool m_exporting = false;
+    // "Settings saved" shows, and goes away at the next edit.
+    bool m_saved = false;
     QCheckBox *m_automatic = nullptr;
     QSpinBox *m_hours = nullptr;
     QSpinBox *m_firstScan = nullptr;

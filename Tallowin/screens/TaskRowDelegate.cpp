@@ -24,7 +24,7 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     shape.addRoundedRect(card, 8, 8);
     QColor fill = SheetStyle::surface(palette);
     if (selected)
-        fill = palette.color(QPalette::Highlight);
+        fill = SheetStyle::accent(palette);
     else if (hovered)
         fill = SheetStyle::tint(palette);
     painter->fillPath(shape, fill);
@@ -34,7 +34,8 @@ void TaskRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     }
 
     const QColor text = selected ? palette.color(QPalette::HighlightedText) : palette.color(QPalette::Text);
-    const QColor secondary = selected ? SheetStyle::mix(text, fill, 0.2) : SheetStyle::secondaryText(palette);
+    // On the accent the second line keeps the full text colour; its smaller size sets it apart.
+    const QColor secondary = selected ? text : SheetStyle::secondaryText(palette);
     QRect content = option.rect.adjusted(14, 7, -14, -7);
 
     const QString badge = index.data(TaskListModel::badgeRole).toString();

@@ -255,6 +255,32 @@ private slots:
         QCOMPARE(titlesIn(available), (QStringList {"Buy a new tap washer", "Call the plumber", "Pay rent"}));
     }
 
+    void returnInTheSearchMovesToTheCardsAndReturnOnACardMovesIt()
+    {
+        StoreHarness harness;
+        const TallowinDocument deck = mergeDeck();
+        auto store = harness.loadedStore(&deck);
+        store->present(TallowinPresentation::merge("KB-001"));
+        MergeSheet sheet(*store, TallowinPresentation::merge("KB-001"), nullptr);
+        sheet.addToBucket("KB-004");
+        sheet.show();
+        sheet.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&sheet));
+        searchField(sheet)->setFocus();
+        typeText(searchField(sheet), QStringLiteral("plumber"));
+        // The merge button is enabled, yet Return in the search does not merge.
+        QVERIFY(mergeButton(sheet)->isEnabled());
+        sheet.submit();
+        MergeCardListView *available = list(sheet, MergeArea::available);
+        QVERIFY(available->hasFocus());
+        QCOMPARE(store->saveActivity(), TallowinSaveActivity::idle);
+
+        QTest::keyClick(available, Qt::Key_Return);
+        QCOMPARE(titlesIn(list(sheet, MergeArea::bucket)),
+            (QStringList {"Fix the kitchen tap", "Pay rent", "Call the plumber"}));
+        QCOMPARE(store->presentation(), std::optional(TallowinPresentation::merge("KB-001")));
+    }
+
     void mergesTheBucketUnderTheNameAndCloses()
     {
         StoreHarness harness;

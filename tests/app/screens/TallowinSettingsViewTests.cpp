@@ -147,8 +147,10 @@ private slots:
             std::string("Saved Tallowin settings. Scheduled scans will use them on the next hourly check."));
         // The names show as they were saved, cleaned.
         QCOMPARE(names(view)->toPlainText(), QStringLiteral("Ana\ncafé"));
-        // The sheet stays open so that the confirmation can be read.
+        // The sheet stays open so that the confirmation can be read, until the next edit.
         QCOMPARE(store->presentation(), std::optional(TallowinPresentation::settings()));
+        count(view, "Overlap")->setValue(2);
+        QVERIFY(!visibleTexts(&view).contains(QStringLiteral("Settings saved")));
     }
 
     void aFailedSaveSaysWhyAndKeepsTheDraft()
