@@ -84,6 +84,8 @@ TallowinDocument everydayDeck()
         card("KB-111", 11, "Chloé Lefèvre", "Check the café onboarding funnel — 40 % drop at step three"),
         card("KB-112", 12, "Renée O’Connor", "Decide on the vendor invoice (€ 12 400) after the budget review"),
     };
+    for (TaskItem &task : tasks)
+        task.context = "Came up in Monday’s planning call; an answer is due this week.";
     TaskItem &delayed = tasks[0];
     delayed.state = TaskState::delayed;
     delayed.resumeAt = "2026-03-16T08:00:00.000Z";
