@@ -23,19 +23,24 @@ std::string_view label(OpenFilter filter)
 
 bool shows(OpenFilter filter, const TaskItem &task)
 {
+    return shows(filter, task.state);
+}
+
+bool shows(OpenFilter filter, TaskState state)
+{
     switch (filter) {
     case OpenFilter::all:
         return true;
     case OpenFilter::active:
-        return task.state == TaskState::active;
+        return state == TaskState::active;
     case OpenFilter::delayed:
-        return task.state == TaskState::delayed;
+        return state == TaskState::delayed;
     case OpenFilter::actionRequested:
-        return task.state == TaskState::actionRequested;
+        return state == TaskState::actionRequested;
     case OpenFilter::completed:
-        return task.state == TaskState::completed;
+        return state == TaskState::completed;
     case OpenFilter::merged:
-        return task.state == TaskState::merged;
+        return state == TaskState::merged;
     }
     return false;
 }

@@ -94,6 +94,8 @@ public:
     const std::filesystem::path &filePath() const { return m_filePath; }
     const std::filesystem::path &settingsFilePath() const { return m_settingsFilePath; }
     const CanonicalFileAccess &fileAccess() const { return *m_fileAccess; }
+    // The environment the store was made with; the settings screen reads the sync switches from it.
+    const Environment &environment() const { return m_services.environment; }
 
     DeckHeaderPresentation headerPresentation() const;
     // The card the review canvas shows: the current card of a browsed pile, else the head of the review queue.
@@ -154,13 +156,14 @@ public:
     bool commitChange(const Compute &compute, const Change &change);
     void undo();
 
-    // The actions on the deck. Each does nothing while the deck has not loaded, a save is written or a load runs.
+    // The actions on the deck. Each does nothing while the deck has not loaded, a save is written or a load runs;
+    // those that answer say whether the change was published and its save started, so a sheet knows to close.
     bool addTask(const std::string &title, const std::string &context, const std::string &person);
     void complete(const std::string &taskID, const std::string &outcome);
     void delay(const std::string &taskID, DelayChoice choice, std::optional<TallowinInstant> customDate = {},
         const std::string &note = {});
     void remove(const std::string &taskID);
-    void restore(const std::string &taskID);
+    bool restore(const std::string &taskID);
     void nextCard(const std::string &taskID);
     void beginRun();
     void reviewAll();
@@ -168,7 +171,7 @@ public:
     bool acceptCandidate(const TaskCandidate &reviewed);
     bool dismissCandidate(const std::string &candidateID);
     void changePerson(const std::string &taskID, const std::string &person);
-    void requestAgentAction(const std::string &taskID, const std::string &instruction);
+    bool requestAgentAction(const std::string &taskID, const std::string &instruction);
 
     // Presentation only: nothing is saved.
     void present(const TallowinPresentation &presentation);

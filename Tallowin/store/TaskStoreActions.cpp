@@ -106,9 +106,9 @@ void TaskStore::remove(const std::string &taskID)
         leaveReview(taskID);
 }
 
-void TaskStore::restore(const std::string &taskID)
+bool TaskStore::restore(const std::string &taskID)
 {
-    commitChange(
+    return commitChange(
         [&](Working &working, TallowinInstant now) {
             return TallowinDeciding::deciding(working.take(), taskID, TaskDecision::restore(), "", now);
         },
@@ -200,7 +200,7 @@ void TaskStore::changePerson(const std::string &taskID, const std::string &perso
         taskChange(ActionNotice::changedPerson()));
 }
 
-void TaskStore::requestAgentAction(const std::string &taskID, const std::string &instruction)
+bool TaskStore::requestAgentAction(const std::string &taskID, const std::string &instruction)
 {
     const bool committed = commitChange(
         [&](Working &working, TallowinInstant now) {
@@ -209,6 +209,7 @@ void TaskStore::requestAgentAction(const std::string &taskID, const std::string 
         taskChange(ActionNotice::requestedAgentAction(titleOf(taskID))));
     if (committed)
         leaveReview(taskID);
+    return committed;
 }
 
 void TaskStore::present(const TallowinPresentation &presentation)

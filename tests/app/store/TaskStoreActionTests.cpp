@@ -157,7 +157,7 @@ private slots:
         store->changePerson(acceptedID, "Dana");
         QCOMPARE(notice(), std::string("Updated the card owner."));
         harness.settle();
-        store->requestAgentAction(acceptedID, "  Draft a reply  ");
+        QVERIFY(store->requestAgentAction(acceptedID, "  Draft a reply  "));
         QCOMPARE(notice(), std::string("Requested an agent action for Reviewed title."));
         harness.settle();
         QCOMPARE(cardOf(*store, acceptedID).instruction, std::string("Draft a reply"));
@@ -171,7 +171,7 @@ private slots:
         const TallowinDocument deck = reviewDeck();
         auto store = harness.loadedStore(&deck);
 
-        store->requestAgentAction("card-1", " \n\t ");
+        QVERIFY(!store->requestAgentAction("card-1", " \n\t "));
         QCOMPARE(store->errorMessage().value_or(""),
             std::string("An instruction is required before Tallowin can request an agent action."));
         QCOMPARE(cardOf(*store, "card-1").state, TaskState::active);
