@@ -1,7 +1,9 @@
 #include "TallowinCore/sync/TallowinCouchResponse.h"
 
+#include "TallowinCore/base/UnicodeText.h"
 #include "TallowinCore/sync/TallowinCouchError.h"
 
+#include <algorithm>
 #include <memory>
 #include <simdjson.h>
 
@@ -24,6 +26,39 @@ std::unique_ptr<ParsedJson> parseJson(const std::string &body)
     return parsed;
 }
 
+// The server's words go into a sentence shown in one line, so whatever it sent stays one short line.
+constexpr std::size_t longestReason = 200;
+
+std::string oneShortLine(std::string_view text)
+{
+    std::string line;
+    line.reserve(std::min(text.size(), longestReason));
+    for (std::size_t index = 0; index < text.size(); ++index) {
+        const auto byte = static_cast<unsigned char>(text[index]);
+        // C0 controls and DEL; NEL (C2 85), LINE and PARAGRAPH SEPARATOR (E2 80 A8 and A9).
+        if (byte < 0x20 || byte == 0x7f) {
+            line += ' ';
+        } else if (text.substr(index, 2) == "\xc2\x85") {
+            line += ' ';
+            index += 1;
+        } else if (text.substr(index, 3) == "\xe2\x80\xa8" || text.substr(index, 3) == "\xe2\x80\xa9") {
+            line += ' ';
+            index += 2;
+        } else {
+            line += text[index];
+        }
+    }
+    line = std::string(UnicodeText::trimmedWhitespaceAndNewlines(line));
+    if (line.size() <= longestReason)
+        return line;
+    // Cut before a character, not inside one.
+    std::size_t end = longestReason;
+    while (end > 0 && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80)
+        --end;
+    line.resize(end);
+    return line + "\u2026";
+}
+
 // The "reason" (or "error") member of a CouchDB error body, for the message.
 std::string errorReason(const std::string &body)
 {
@@ -32,7 +67,7 @@ std::string errorReason(const std::string &body)
         return {};
     std::string_view text;
     if (parsed->root["reason"].get(text) == simdjson::SUCCESS || parsed->root["error"].get(text) == simdjson::SUCCESS)
-        return std::string(text);
+        return oneShortLine(text);
     return {};
 }
 

@@ -47,6 +47,26 @@ TEST(TallowinCouchResponse, FailuresNameTheAddressAndWhatWentWrong)
     }
 }
 
+TEST(TallowinCouchResponse, TheServersReasonStaysOneShortLine)
+{
+    const struct
+    {
+        std::string body;
+        std::string shown;
+    } cases[] = {
+        {R"({"reason":"first line\nsecond line\r\n\u0007bell"})", "first line second line   bell"},
+        {"{\"reason\":\"\\u2028split\\u2029\\u0085here\\t\"}", "split  here"},
+        {R"({"reason":"\n\n","error":"ignored when there is a reason"})", ""},
+        {R"({"reason":")" + std::string(199, 'x') + "é\"}", std::string(199, 'x') + "…"},
+        {R"({"reason":")" + std::string(200, 'x') + "\"}", std::string(200, 'x')},
+    };
+    for (const auto &[body, shown] : cases) {
+        SCOPED_TRACE(body);
+        EXPECT_THROW_SENTENCE(
+            TallowinCouchError, TallowinCouchError::unexpectedStatus(url, 500, shown), answer(500, body).fail(url));
+    }
+}
+
 TEST(TallowinCouchResponse, EachRequestSucceedsOnlyOnItsOwnStatus)
 {
     const std::string document = R"({"_id":"canonical-tallowin","_rev":"3-abc","type":"TallowinDocument"})";
