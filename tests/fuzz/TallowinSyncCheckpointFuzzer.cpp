@@ -1,7 +1,8 @@
-// Reads arbitrary bytes as the sync checkpoint (CloudSync.json). Rejections must be JsonReadError. A checkpoint
-// that decodes encodes to JSON that decodes to the same checkpoint and encodes to the same text again. Its deck is
-// the base of the next three-way merge, so it is also merged as that base between two small decks: the merge may
-// refuse it only with its documented errors, and both devices merging the same pair must agree.
+// Reads arbitrary bytes as the sync checkpoint (CloudSync.json). Rejections must be JsonReadError; what is read is
+// JSON throughout. A checkpoint that decodes encodes to JSON that decodes to the same checkpoint and encodes to the
+// same text again. Its deck is the base of the next three-way merge, so it is also merged as that base between two
+// small decks: the merge may refuse it only with its documented errors, and both devices merging the same pair must
+// agree.
 #include "FuzzChecks.h"
 
 #include "TallowinCore/codec/JsonReadError.h"
@@ -91,6 +92,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     } catch (const std::exception &error) {
         fuzz::fail(target, std::string("an undocumented error escaped the decode: ") + error.what());
     }
+
+    // Only JSON is read, also where the checkpoint holds what it ignores.
+    simdjson::dom::parser parser;
+    require(!parser.parse(simdjson::padded_string(text)).error(), target, "a checkpoint that is not JSON was read");
 
     completes<>(target, true, [&] {
         const std::string encoded = TallowinSyncCheckpoint::encode(checkpoint);
