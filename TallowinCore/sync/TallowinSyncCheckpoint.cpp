@@ -81,7 +81,7 @@ TallowinSyncCheckpoint TallowinSyncCheckpoint::decode(std::string_view json)
         if (key == "accountID") {
             std::string_view account;
             if (value.get_string().get(account))
-                throw JsonReadError::wrongType("accountID", "string");
+                throw JsonReadError::wrongType("accountID", "a string");
             checkpoint.accountID = std::string(account);
             sawAccount = true;
         } else if (key == "document") {
@@ -96,7 +96,7 @@ TallowinSyncCheckpoint TallowinSyncCheckpoint::decode(std::string_view json)
             simdjson::ondemand::object documentObject;
             std::string_view raw;
             if (value.get_object().get(documentObject))
-                throw JsonReadError::wrongType("document", "object");
+                throw JsonReadError::wrongType("document", "an object");
             if (documentObject.raw_json().get(raw))
                 throw JsonReadError::malformed("the checkpoint is not valid JSON");
             try {

@@ -52,8 +52,10 @@ TEST(TallowinSyncCheckpointTest, RefusesCheckpointsThatDoNotFit)
 {
     EXPECT_THROW_SENTENCE(
         JsonReadError, JsonReadError::missingKey("accountID"), TallowinSyncCheckpoint::decode(R"({"document":null})"));
-    EXPECT_THROW_SENTENCE(JsonReadError, JsonReadError::wrongType("accountID", "string"),
+    EXPECT_THROW_SENTENCE(JsonReadError, "Tallowin data key accountID must be a string.",
         TallowinSyncCheckpoint::decode(R"({"accountID":7})"));
+    EXPECT_THROW_SENTENCE(JsonReadError, "Tallowin data key document must be an object.",
+        TallowinSyncCheckpoint::decode(R"({"accountID":"me","document":[]})"));
     EXPECT_THROW(TallowinSyncCheckpoint::decode("[]"), JsonReadError);
     EXPECT_THROW(TallowinSyncCheckpoint::decode(R"({"accountID":"me","document":{"title":"x"}})"), JsonReadError);
 }
