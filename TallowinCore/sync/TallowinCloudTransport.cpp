@@ -40,21 +40,22 @@ std::string originOf(const std::string &url)
     return pathStart == std::string::npos ? url : url.substr(0, pathStart);
 }
 
-// Whether the stored document is a deck with its file attached; anything else is not ours to read.
-bool holdsDeck(const std::string &json)
+} // namespace
+
+bool TallowinCloudTransport::holdsDeck(const CouchDocument &stored)
 {
+    if (stored.rev.empty())
+        return false;
     simdjson::dom::parser parser;
     simdjson::dom::element root;
-    if (parser.parse(simdjson::padded_string(json)).get(root) != simdjson::SUCCESS)
+    if (parser.parse(simdjson::padded_string(stored.json)).get(root) != simdjson::SUCCESS)
         return false;
     std::string_view type;
-    if (root["type"].get(type) != simdjson::SUCCESS || type != TallowinCloudTransport::recordType)
+    if (root["type"].get(type) != simdjson::SUCCESS || type != recordType)
         return false;
     simdjson::dom::element attachment;
-    return root["_attachments"][TallowinCloudTransport::attachmentName].get(attachment) == simdjson::SUCCESS;
+    return root["_attachments"][attachmentName].get(attachment) == simdjson::SUCCESS;
 }
-
-} // namespace
 
 TallowinCloudTransport::TallowinCloudTransport(
     std::optional<std::string> databaseURL, std::shared_ptr<TallowinRemoteChangeCenter> notifications)
@@ -115,7 +116,7 @@ std::optional<TallowinRemoteSnapshot> TallowinCloudTransport::fetch()
             m_heldRevision.reset();
             return std::nullopt;
         }
-        if (stored->rev.empty() || !holdsDeck(stored->json))
+        if (!holdsDeck(*stored))
             throw TallowinSyncError::unavailable(unreadableMessage);
         rev = stored->rev;
         text = couch.getAttachment(recordName, attachmentName, rev);

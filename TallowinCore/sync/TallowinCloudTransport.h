@@ -14,6 +14,7 @@
 namespace tallowin {
 
 class TallowinCouchClient;
+struct CouchDocument;
 
 // The deck in a CouchDB database: the document "canonical-tallowin" of type "TallowinDocument" with the deck
 // file as its attachment "markdown"; the document's revision is the change tag. Without a database address
@@ -42,6 +43,10 @@ public:
     // Starts listening to the database's changes of the deck document; a second call keeps the running
     // listener. Throws when the database cannot be reached to find where to start.
     void subscribe() override;
+
+    // Whether a stored document is a deck with its file attached, under a revision; anything else is not ours to
+    // read.
+    static bool holdsDeck(const CouchDocument &stored);
 
     const std::shared_ptr<TallowinRemoteChangeCenter> &notifications() const { return m_notifications; }
     bool isListening() const;

@@ -2,6 +2,7 @@
 
 #include "TallowinCore/codec/JsonWriter.h"
 #include "TallowinCore/sync/TallowinCouchError.h"
+#include "TallowinCore/sync/TallowinCouchResponse.h"
 #include "TallowinCore/sync/detail/CurlLibrary.h"
 
 #include <boost/url.hpp>
@@ -9,7 +10,6 @@
 #include <memory>
 #include <mutex>
 #include <openssl/evp.h>
-#include <simdjson.h>
 #include <stdexcept>
 #include <vector>
 
@@ -60,44 +60,6 @@ std::string replaceAll(std::string text, const std::string &needle, std::string_
     return text;
 }
 
-// Parses a JSON body; nothing when it is not JSON.
-struct ParsedJson
-{
-    simdjson::dom::parser parser;
-    simdjson::dom::element root;
-};
-
-std::unique_ptr<ParsedJson> parseJson(const std::string &body)
-{
-    auto parsed = std::make_unique<ParsedJson>();
-    if (parsed->parser.parse(simdjson::padded_string(body)).get(parsed->root) != simdjson::SUCCESS)
-        return nullptr;
-    return parsed;
-}
-
-// The "reason" (or "error") member of a CouchDB error body, for the message.
-std::string errorReason(const std::string &body)
-{
-    const auto parsed = parseJson(body);
-    if (!parsed)
-        return {};
-    std::string_view text;
-    if (parsed->root["reason"].get(text) == simdjson::SUCCESS || parsed->root["error"].get(text) == simdjson::SUCCESS)
-        return std::string(text);
-    return {};
-}
-
-// Sequences are numbers in older servers and opaque strings in newer ones; both are handed back as text.
-std::optional<std::string> sequenceText(simdjson::dom::element value)
-{
-    std::string_view text;
-    if (value.get(text) == simdjson::SUCCESS)
-        return std::string(text);
-    if (value.is_number())
-        return simdjson::minify(value);
-    return std::nullopt;
-}
-
 int onProgress(void *flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     return static_cast<const std::atomic<bool> *>(flag)->load() ? 1 : 0;
@@ -124,14 +86,6 @@ struct TallowinCouchClient::Request
     std::string body;
     const char *contentType = nullptr;
     long timeoutMs = requestTimeoutMs;
-};
-
-struct TallowinCouchClient::Response
-{
-    long status = 0;
-    std::string body;
-    bool timedOut = false; // only reported when the server answered before our deadline passed
-    bool cancelled = false;
 };
 
 TallowinCouchClient::TallowinCouchClient(std::string_view databaseURL)
@@ -163,9 +117,9 @@ TallowinCouchClient::TallowinCouchClient(std::string_view databaseURL)
 
 TallowinCouchClient::~TallowinCouchClient() = default;
 
-TallowinCouchClient::Response TallowinCouchClient::perform(const Request &request) const
+TallowinCouchResponse TallowinCouchClient::perform(const Request &request) const
 {
-    Response response;
+    TallowinCouchResponse response;
     if (m_cancelled.load()) {
         response.cancelled = true;
         return response;
@@ -228,34 +182,11 @@ TallowinCouchClient::Response TallowinCouchClient::perform(const Request &reques
     throw TallowinCouchError::unreachable(m_databaseURL, reason);
 }
 
-void TallowinCouchClient::throwForStatus(const Response &response, const std::string &url) const
-{
-    if (response.cancelled)
-        throw TallowinCouchError::cancelled(url);
-    if (response.timedOut)
-        throw TallowinCouchError::unreachable(url, "the answer did not arrive in time");
-    if (response.status == 401 || response.status == 403)
-        throw TallowinCouchError::unauthorized(url, response.status);
-    if (response.status == 404)
-        throw TallowinCouchError::notFound(url);
-    throw TallowinCouchError::unexpectedStatus(url, response.status, errorReason(response.body));
-}
-
 std::optional<CouchDocument> TallowinCouchClient::getDocument(std::string_view id) const
 {
     Request request;
     request.url = m_databaseURL + "/" + escapeComponent(id);
-    const Response response = perform(request);
-    if (response.status == 404 && !response.cancelled)
-        return std::nullopt;
-    if (response.status != 200 || response.cancelled || response.timedOut)
-        throwForStatus(response, request.url);
-
-    const auto parsed = parseJson(response.body);
-    std::string_view rev;
-    if (!parsed || parsed->root["_rev"].get(rev) != simdjson::SUCCESS)
-        throw TallowinCouchError::malformedResponse(request.url);
-    return CouchDocument {std::string(rev), response.body};
+    return perform(request).document(request.url);
 }
 
 std::string TallowinCouchClient::getAttachment(std::string_view id, std::string_view name, std::string_view rev) const
@@ -263,10 +194,7 @@ std::string TallowinCouchClient::getAttachment(std::string_view id, std::string_
     Request request;
     request.url
         = m_databaseURL + "/" + escapeComponent(id) + "/" + escapeComponent(name) + "?rev=" + escapeComponent(rev);
-    Response response = perform(request);
-    if (response.status != 200 || response.cancelled || response.timedOut)
-        throwForStatus(response, request.url);
-    return std::move(response.body);
+    return perform(request).attachment(request.url);
 }
 
 CouchSaveResult TallowinCouchClient::putDocumentWithInlineAttachment(std::string_view id,
@@ -306,54 +234,21 @@ CouchSaveResult TallowinCouchClient::putDocumentWithInlineAttachment(std::string
     request.url = m_databaseURL + "/" + escapeComponent(id);
     request.body = std::move(body);
     request.contentType = "application/json";
-    const Response response = perform(request);
-    if (response.status == 409 && !response.cancelled)
-        return {CouchSaveResult::Outcome::changedRemotely, {}};
-    if ((response.status != 201 && response.status != 202) || response.cancelled || response.timedOut)
-        throwForStatus(response, request.url);
-
-    const auto parsed = parseJson(response.body);
-    std::string_view newRev;
-    if (!parsed || parsed->root["rev"].get(newRev) != simdjson::SUCCESS)
-        throw TallowinCouchError::malformedResponse(request.url);
-    return {CouchSaveResult::Outcome::saved, std::string(newRev)};
+    return perform(request).saveResult(request.url);
 }
 
 std::string TallowinCouchClient::session() const
 {
     Request request;
     request.url = m_serverURL + "/_session";
-    const Response response = perform(request);
-    if (response.status != 200 || response.cancelled || response.timedOut)
-        throwForStatus(response, request.url);
-
-    const auto parsed = parseJson(response.body);
-    simdjson::dom::element name;
-    if (!parsed || parsed->root["userCtx"]["name"].get(name) != simdjson::SUCCESS)
-        throw TallowinCouchError::malformedResponse(request.url);
-    // An anonymous session answers 200 with a null name.
-    std::string_view text;
-    if (name.get(text) != simdjson::SUCCESS || text.empty())
-        throw TallowinCouchError::unauthorized(request.url, response.status);
-    return std::string(text);
+    return perform(request).sessionName(request.url);
 }
 
 std::string TallowinCouchClient::lastSequence() const
 {
     Request request;
     request.url = m_databaseURL;
-    const Response response = perform(request);
-    if (response.status != 200 || response.cancelled || response.timedOut)
-        throwForStatus(response, request.url);
-
-    const auto parsed = parseJson(response.body);
-    simdjson::dom::element sequence;
-    if (!parsed || parsed->root["update_seq"].get(sequence) != simdjson::SUCCESS)
-        throw TallowinCouchError::malformedResponse(request.url);
-    auto text = sequenceText(sequence);
-    if (!text)
-        throw TallowinCouchError::malformedResponse(request.url);
-    return std::move(*text);
+    return perform(request).updateSequence(request.url);
 }
 
 CouchChanges TallowinCouchClient::waitForChanges(
@@ -369,26 +264,7 @@ CouchChanges TallowinCouchClient::waitForChanges(
     request.url = m_databaseURL + "/_changes?feed=longpoll&filter=_doc_ids&doc_ids=" + escapeComponent(idList)
         + "&since=" + escapeComponent(since) + "&timeout=" + std::to_string(timeout.count());
     request.timeoutMs = static_cast<long>((timeout + longPollGrace).count());
-    const Response response = perform(request);
-    if (response.cancelled)
-        return {CouchChanges::Outcome::cancelled, std::string(since)};
-    // Some servers keep a quiet long poll open past its timeout; then our own deadline ends it.
-    if (response.timedOut && response.status == 200)
-        return {CouchChanges::Outcome::timedOut, std::string(since)};
-    if (response.status != 200 || response.timedOut)
-        throwForStatus(response, m_databaseURL + "/_changes");
-
-    const auto parsed = parseJson(response.body);
-    simdjson::dom::array results;
-    simdjson::dom::element lastSeq;
-    if (!parsed || parsed->root["results"].get(results) != simdjson::SUCCESS
-        || parsed->root["last_seq"].get(lastSeq) != simdjson::SUCCESS)
-        throw TallowinCouchError::malformedResponse(m_databaseURL + "/_changes");
-    auto next = sequenceText(lastSeq);
-    if (!next)
-        throw TallowinCouchError::malformedResponse(m_databaseURL + "/_changes");
-    const auto outcome = results.size() > 0 ? CouchChanges::Outcome::changed : CouchChanges::Outcome::timedOut;
-    return {outcome, std::move(*next)};
+    return perform(request).changes(since, m_databaseURL + "/_changes");
 }
 
 } // namespace tallowin

@@ -11,6 +11,8 @@
 
 namespace tallowin {
 
+struct TallowinCouchResponse;
+
 // A document as the database holds it: its revision and the whole JSON body (attachments as stubs).
 struct CouchDocument
 {
@@ -86,9 +88,7 @@ public:
 
 private:
     struct Request;
-    struct Response;
-    Response perform(const Request &request) const;
-    [[noreturn]] void throwForStatus(const Response &response, const std::string &url) const;
+    TallowinCouchResponse perform(const Request &request) const;
 
     std::string m_databaseURL; // without credentials
     std::string m_serverURL; // the parent of the database path, for /_session

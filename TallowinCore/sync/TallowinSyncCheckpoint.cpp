@@ -28,6 +28,22 @@ bool entryExists(const std::filesystem::path &path)
     throw TallowinFileError::failed("inspect", path, {errno, std::generic_category()});
 }
 
+// Reading on demand skips what it does not need without checking it, such as the values of unknown keys or text
+// after the object; a file that is not JSON throughout is damaged. The deck's text, checked when it was read, is
+// left out of this second look.
+void requireJsonOutside(std::string_view json, std::string_view documentText, const char *parsedText)
+{
+    std::string outside;
+    if (!documentText.empty()) {
+        const auto start = static_cast<std::size_t>(documentText.data() - parsedText);
+        outside.reserve(json.size() - documentText.size() + 4);
+        outside.append(json.substr(0, start)).append("null").append(json.substr(start + documentText.size()));
+    }
+    simdjson::dom::parser parser;
+    if (parser.parse(simdjson::padded_string(documentText.empty() ? json : std::string_view(outside))).error())
+        throw JsonReadError::malformed("the checkpoint is not valid JSON");
+}
+
 } // namespace
 
 std::string TallowinSyncCheckpoint::encode(const TallowinSyncCheckpoint &checkpoint)
@@ -55,6 +71,8 @@ TallowinSyncCheckpoint TallowinSyncCheckpoint::decode(std::string_view json)
 
     TallowinSyncCheckpoint checkpoint;
     bool sawAccount = false;
+    // The text of the deck read last; TallowinDocumentJson checks it is JSON.
+    std::string_view documentText;
     for (auto field : object) {
         std::string_view key;
         simdjson::ondemand::value value;
@@ -63,19 +81,22 @@ TallowinSyncCheckpoint TallowinSyncCheckpoint::decode(std::string_view json)
         if (key == "accountID") {
             std::string_view account;
             if (value.get_string().get(account))
-                throw JsonReadError::wrongType("accountID", "string");
+                throw JsonReadError::wrongType("accountID", "a string");
             checkpoint.accountID = std::string(account);
             sawAccount = true;
         } else if (key == "document") {
             bool isNull = false;
             if (value.is_null().get(isNull))
                 throw JsonReadError::malformed("the checkpoint is not valid JSON");
-            if (isNull)
+            if (isNull) {
+                checkpoint.document.reset();
+                documentText = {};
                 continue;
+            }
             simdjson::ondemand::object documentObject;
             std::string_view raw;
             if (value.get_object().get(documentObject))
-                throw JsonReadError::wrongType("document", "object");
+                throw JsonReadError::wrongType("document", "an object");
             if (documentObject.raw_json().get(raw))
                 throw JsonReadError::malformed("the checkpoint is not valid JSON");
             try {
@@ -83,10 +104,12 @@ TallowinSyncCheckpoint TallowinSyncCheckpoint::decode(std::string_view json)
             } catch (const JsonReadError &error) {
                 throw error.nestedIn("document");
             }
+            documentText = raw;
         }
     }
     if (!sawAccount)
         throw JsonReadError::missingKey("accountID");
+    requireJsonOutside(json, documentText, padded.data());
     return checkpoint;
 }
 

@@ -52,10 +52,30 @@ TEST(TallowinSyncCheckpointTest, RefusesCheckpointsThatDoNotFit)
 {
     EXPECT_THROW_SENTENCE(
         JsonReadError, JsonReadError::missingKey("accountID"), TallowinSyncCheckpoint::decode(R"({"document":null})"));
-    EXPECT_THROW_SENTENCE(JsonReadError, JsonReadError::wrongType("accountID", "string"),
+    EXPECT_THROW_SENTENCE(JsonReadError, "Tallowin data key accountID must be a string.",
         TallowinSyncCheckpoint::decode(R"({"accountID":7})"));
+    EXPECT_THROW_SENTENCE(JsonReadError, "Tallowin data key document must be an object.",
+        TallowinSyncCheckpoint::decode(R"({"accountID":"me","document":[]})"));
     EXPECT_THROW(TallowinSyncCheckpoint::decode("[]"), JsonReadError);
     EXPECT_THROW(TallowinSyncCheckpoint::decode(R"({"accountID":"me","document":{"title":"x"}})"), JsonReadError);
+}
+
+TEST(TallowinSyncCheckpointTest, RefusesTextThatIsNotJsonThroughout)
+{
+    const std::string encoded = TallowinSyncCheckpoint::encode(sampleCheckpoint());
+    const std::string withoutEnd = encoded.substr(0, encoded.size() - 1);
+    // Each of these reads the values it needs; what is wrong lies where a reader on demand does not look.
+    for (const std::string &text : {std::string(R"({"accountID":"me"} {"accountID":"other"})"),
+             std::string(R"({"accountID":"me"}})"), std::string(R"({"accountID":"me","x":tru})"),
+             std::string(R"({"x":{"a":},"accountID":"me"})"), withoutEnd + R"(,"later":[nul]})", encoded + "}"}) {
+        SCOPED_TRACE(text);
+        EXPECT_THROW_SENTENCE(JsonReadError, JsonReadError::malformed("the checkpoint is not valid JSON"),
+            TallowinSyncCheckpoint::decode(text));
+    }
+    EXPECT_EQ(TallowinSyncCheckpoint::decode(withoutEnd + R"(,"later":[null,{"a":true}]})"), sampleCheckpoint());
+    // A key given twice is read as it was given last.
+    EXPECT_EQ(TallowinSyncCheckpoint::decode(withoutEnd + R"(,"document":null})"),
+        (TallowinSyncCheckpoint {"user/one", std::nullopt}));
 }
 
 TEST(TallowinSyncCheckpointTest, WritesOwnerOnlyAndReadsBack)
