@@ -62,7 +62,7 @@ def install(build, prefix, app_id):
     for program in ('app', 'cli'):
         check(os.access(files[program], os.X_OK), files[program] + ' is not executable')
     cores = [os.path.join(folder, name) for folder, _, names in os.walk(prefix) for name in names
-             if name.startswith('libTallowinCore.so')]
+             if name.startswith('libTallowinCore.so') and not os.path.islink(os.path.join(folder, name))]
     check(len(cores) == 1 and os.path.basename(os.path.dirname(cores[0])) == 'tallowin',
           'the core library is not installed once in a folder of its own: ' + repr(cores))
     if failures:
@@ -86,7 +86,10 @@ def install(build, prefix, app_id):
 
     # The application's windows carry the ID as the desktop file name, so the launcher finds them by it.
     with open(files['app'], 'rb') as program:
-        check(app_id.encode() in program.read(), 'the installed application does not carry its ID')
+        binary = program.read()
+    # Qt keeps string literals as UTF-16.
+    check(app_id.encode('utf-16-le') in binary or app_id.encode() in binary,
+          'the installed application does not carry its ID')
 
     version = subprocess.run([files['cli'], '--version'], capture_output=True, text=True)
     check(version.returncode == 0 and version.stdout.strip() != '', 'the installed tallowin-cli does not run: '
