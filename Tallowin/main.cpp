@@ -13,6 +13,7 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tallowin"));
     QApplication::setApplicationName(QStringLiteral("Tallowin"));
+    QApplication::setDesktopFileName(tallowin::applicationID());
 
     tallowin::TaskStore store(std::nullopt, true, tallowin::applicationServices());
     tallowin::syncWhenActivated(store);

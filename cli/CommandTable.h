@@ -37,6 +37,7 @@ void registerStorageCommands(CommandTable &table);
 void registerReviewCommands(CommandTable &table);
 void registerDeckCommands(CommandTable &table);
 void registerSyncCommands(CommandTable &table);
+void registerSyncSetupCommand(CommandTable &table);
 void registerDiscoveryCommands(CommandTable &table);
 
 } // namespace tallowin::cli

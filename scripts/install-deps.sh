@@ -12,6 +12,12 @@ packages=(
 if ! command -v npm >/dev/null; then
     packages+=(npm)
 fi
+# The desktop: libsecret's headers (the library is loaded at run time) and the desktop's services the tests start on
+# buses of their own (GNOME Keyring, a stand-in Secret Service in Python), and the checks of the installed files.
+packages+=(
+    pkgconf libsecret-1-0 libsecret-1-dev libsecret-tools gnome-keyring dbus-daemon python3-dbus python3-gi
+    desktop-file-utils appstream librsvg2-bin
+)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #include "Tallowin/platform/ApplicationServices.h"
 
+#include "Tallowin/platform/FreedesktopNotifier.h"
 #include "Tallowin/platform/QSettingsUserDefaults.h"
 #include "Tallowin/platform/QtConnectivityWatcher.h"
 #include "Tallowin/platform/QtMainThreadExecutor.h"
@@ -7,7 +8,7 @@
 #include "Tallowin/platform/QtWorkerExecutor.h"
 #include "Tallowin/store/CanonicalStorageLocation.h"
 #include "TallowinCore/sync/TallowinCloudTransport.h"
-#include "TallowinCore/sync/TallowinSyncConfiguration.h"
+#include "TallowinCore/sync/TallowinSecretService.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -15,6 +16,11 @@
 #include <QUrl>
 
 namespace tallowin {
+
+QString applicationID()
+{
+    return QStringLiteral(TALLOWIN_APPLICATION_ID);
+}
 
 TaskStore::Services applicationServices()
 {
@@ -27,19 +33,24 @@ TaskStore::Services applicationServices()
     services.openLink = [](const std::string &link) {
         return QDesktopServices::openUrl(QUrl(QString::fromStdString(link), QUrl::StrictMode));
     };
+    // The password lives in the Secret Service, where tallowin-cli finds it too.
+    auto credentials = std::make_shared<TallowinSyncCredentials>(std::make_shared<TallowinSecretService>());
+    services.syncCredentials = credentials;
+    services.credentialsWorker = std::make_shared<QtWorkerExecutor>(QStringLiteral("Tallowin.Credentials"));
+    services.notifier = std::make_shared<FreedesktopNotifier>(applicationID());
     const std::shared_ptr<TallowinSerialExecutor> mainThread = services.mainThread;
-    services.makeCloudSync
-        = [mainThread](std::shared_ptr<TallowinRepository> repository, const std::filesystem::path &folder) {
-              auto notifications = std::make_shared<TallowinRemoteChangeCenter>();
-              TallowinCloudSync::Services sync;
-              sync.transport
-                  = std::make_shared<TallowinCloudTransport>(TallowinSyncConfiguration::databaseURL(), notifications);
-              sync.mainThread = mainThread;
-              sync.worker = std::make_shared<QtWorkerExecutor>(QStringLiteral("Tallowin.Sync"));
-              sync.connectivity = QtConnectivityWatcher::create();
-              sync.notifications = notifications;
-              return std::make_shared<TallowinCloudSync>(std::move(repository), folder, std::move(sync));
-          };
+    services.makeCloudSync = [mainThread, credentials](
+                                 std::shared_ptr<TallowinRepository> repository, const std::filesystem::path &folder) {
+        auto notifications = std::make_shared<TallowinRemoteChangeCenter>();
+        TallowinCloudSync::Services sync;
+        // Each run reads the setup anew, so what the settings screen saves is used from the next run on.
+        sync.transport = std::make_shared<TallowinCloudTransport>(credentials->addressSource(), notifications);
+        sync.mainThread = mainThread;
+        sync.worker = std::make_shared<QtWorkerExecutor>(QStringLiteral("Tallowin.Sync"));
+        sync.connectivity = QtConnectivityWatcher::create();
+        sync.notifications = notifications;
+        return std::make_shared<TallowinCloudSync>(std::move(repository), folder, std::move(sync));
+    };
     return services;
 }
 

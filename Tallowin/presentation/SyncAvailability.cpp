@@ -23,8 +23,7 @@ SyncAvailability SyncAvailability::of(const Deck &deck, const Environment &envir
     }
     if (!address)
         return {false,
-            "Sync is not set up. Put the address of your sync database in TALLOWIN_SYNC_URL or in "
-                + TallowinSyncConfiguration::configurationFile(environment).string() + "."};
+            "Sync is not set up. Enter the address of your sync database above, or run tallowin-cli sync-setup."};
     if (!deck.hasCoordinator)
         return {false, "Sync starts once your tasks have opened."};
     return {true, ""};

@@ -231,6 +231,8 @@ TallowinSettingsView::TallowinSettingsView(TaskStore &store, const TallowinPrese
     connect(m_export, &QPushButton::clicked, this, &TallowinSettingsView::exportDiagnostics);
     connect(&store, &TaskStore::settingsChanged, this, &TallowinSettingsView::settingsChanged);
     connect(&store, &TaskStore::settingsSaveFinished, this, &TallowinSettingsView::saveFinished);
+    connect(
+        &store.syncConnection(), &SyncConnection::saveFinished, this, &TallowinSettingsView::connectionSaveFinished);
     connect(&store, &TaskStore::noticeChanged, this, [this] {
         if (m_exporting && this->store().notice() == exportedNotice) {
             m_exporting = false;
@@ -286,17 +288,45 @@ void TallowinSettingsView::settingsChanged()
 
 void TallowinSettingsView::submit()
 {
-    if (m_awaitingSave)
+    if (m_awaitingSave || m_awaitingConnection)
         return;
+    // An edited sync connection is checked with the server and kept first; the rest follows once it is.
+    if (m_sync->connectionEdited()) {
+        m_awaitingConnection = true;
+        m_save->setEnabled(false);
+        m_sync->saveConnection();
+        return;
+    }
+    saveDraft();
+}
+
+void TallowinSettingsView::saveDraft()
+{
     try {
         store().saveSettings(m_draft.applied(store().settings()));
     } catch (const std::exception &error) {
+        m_save->setEnabled(true);
         showSaveResult(QStringLiteral("Couldn’t save settings"), QString::fromStdString(error.what()), true);
         return;
     }
     // The file is written on the store's worker; saveFinished() tells how it went.
     m_awaitingSave = true;
     m_save->setEnabled(false);
+}
+
+void TallowinSettingsView::connectionSaveFinished()
+{
+    if (!m_awaitingConnection)
+        return;
+    m_awaitingConnection = false;
+    const std::optional<SyncConnection::Outcome> &outcome = store().syncConnection().outcome();
+    if (!outcome || !outcome->succeeded) {
+        m_save->setEnabled(true);
+        showSaveResult(QStringLiteral("Couldn’t save settings"),
+            outcome ? QString::fromStdString(outcome->text) : QString(), true);
+        return;
+    }
+    saveDraft();
 }
 
 void TallowinSettingsView::saveFinished()

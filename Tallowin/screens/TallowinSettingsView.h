@@ -47,7 +47,9 @@ private:
     void showSaveResult(const QString &result, const QString &reason, bool failed);
     void showFileResult(const QString &text, bool failed);
     void settingsChanged();
+    void saveDraft();
     void saveFinished();
+    void connectionSaveFinished();
 
     SettingsDraft m_draft;
     // The draft as last taken from the store; the user has edited when the two differ.
@@ -58,6 +60,8 @@ private:
     bool m_saved = false;
     // A save of this sheet's is being written.
     bool m_awaitingSave = false;
+    // The sync connection is being checked and kept, before the rest is saved.
+    bool m_awaitingConnection = false;
     QCheckBox *m_automatic = nullptr;
     QSpinBox *m_hours = nullptr;
     QSpinBox *m_firstScan = nullptr;

@@ -41,6 +41,15 @@ TaskStore::TaskStore(
     m_fileAccess = std::make_unique<CanonicalFileAccess>(*m_services.userDefaults);
     m_discoveryRunner
         = std::make_unique<LocalDiscoveryRunner>(m_services.worker, m_services.mainThread, m_services.openLink);
+    m_syncConnection = new SyncConnection(
+        {m_services.syncCredentials, m_services.credentialsWorker ? m_services.credentialsWorker : m_services.worker,
+            m_services.mainThread},
+        this);
+    // What sync signs in with changed: the next run shows whether it works.
+    connect(m_syncConnection, &SyncConnection::setupChanged, this, [this] {
+        if (m_cloudSync)
+            m_cloudSync->requestSync();
+    });
     if (m_observesExternalChanges && !m_storageResolutionError) {
         installPresenters();
         try {
@@ -192,7 +201,7 @@ void TaskStore::finishLoad(std::shared_ptr<LoadResult> result)
     if (result->failure) {
         setErrorMessage(failureText(result->failure));
     } else {
-        setDocument(std::move(result->document));
+        setDocument(std::move(result->document), NotificationRule::Arrival::load);
         setHasLoaded(true);
         if (m_review.pileCarousel) {
             std::set<std::string> leftReview;
@@ -224,7 +233,7 @@ void TaskStore::startCloudSyncIfNeeded()
     const QPointer<TaskStore> self(this);
     m_cloudSync->setOnChange([self](const TallowinDocument &document) {
         if (self)
-            self->setDocument(std::make_shared<const TallowinDocument>(document));
+            self->setDocument(std::make_shared<const TallowinDocument>(document), NotificationRule::Arrival::sync);
     });
     m_cloudSync->setOnStateChange([self] {
         if (self)
@@ -315,13 +324,29 @@ std::vector<TaskItem> TaskStore::orderedTasks() const
     return tasks;
 }
 
-void TaskStore::setDocument(std::shared_ptr<const TallowinDocument> document, bool prepareNextCopy)
+void TaskStore::setDocument(
+    std::shared_ptr<const TallowinDocument> document, NotificationRule::Arrival arrival, bool prepareNextCopy)
 {
-    m_document = std::move(document);
+    const std::shared_ptr<const TallowinDocument> before = std::exchange(m_document, std::move(document));
     m_spare.reset();
     emit documentChanged();
+    if (m_services.notifier && arrival != NotificationRule::Arrival::ownChange) {
+        const std::optional<DesktopNotification> notification = NotificationRule::decide({arrival,
+            m_hasLoaded ? before.get() : nullptr, m_document.get(), m_services.notifier->isApplicationActive()});
+        if (notification)
+            m_services.notifier->show(*notification);
+    }
     if (prepareNextCopy)
         prepareSpare();
+}
+
+void TaskStore::syncNow()
+{
+    if (!m_cloudSync)
+        return;
+    if (m_services.syncCredentials)
+        m_services.syncCredentials->askOnNextRun();
+    m_cloudSync->requestSync();
 }
 
 void TaskStore::prepareSpare()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Tallowin/platform/DesktopNotification.h"
+#include "Tallowin/platform/NotificationRule.h"
 #include "Tallowin/presentation/DeckHeaderPresentation.h"
 #include "Tallowin/presentation/OpenFilter.h"
 #include "Tallowin/presentation/TallowinPresentation.h"
@@ -8,6 +10,7 @@
 #include "Tallowin/store/FileSnapshot.h"
 #include "Tallowin/store/LocalDiscoveryRunner.h"
 #include "Tallowin/store/StorePanels.h"
+#include "Tallowin/store/SyncConnection.h"
 #include "Tallowin/store/TallowinReloadGate.h"
 #include "Tallowin/store/TallowinSaveActivity.h"
 #include "Tallowin/store/UserDefaults.h"
@@ -17,6 +20,7 @@
 #include "TallowinCore/storage/TallowinImportReport.h"
 #include "TallowinCore/storage/TallowinRepository.h"
 #include "TallowinCore/sync/TallowinCloudSync.h"
+#include "TallowinCore/sync/TallowinSyncCredentials.h"
 
 #include <QObject>
 
@@ -62,6 +66,12 @@ public:
             makeCloudSync;
         // Opens a link with the application registered for it; false when none is.
         LocalDiscoveryRunner::LinkOpener openLink;
+        // The sync password's keeper, which the settings screen sets sync up with; none: sync cannot be set up.
+        std::shared_ptr<TallowinSyncCredentials> syncCredentials;
+        // Runs what may wait for the server or for an unlock prompt; the worker when none.
+        std::shared_ptr<TallowinSerialExecutor> credentialsWorker;
+        // Tells the user of decks that arrive while they look elsewhere; none: nobody is told.
+        std::shared_ptr<DesktopNotifier> notifier;
     };
 
     static constexpr const char *storageErrorPrefix = "Tallowin could not locate your existing task folder: ";
@@ -84,6 +94,7 @@ public:
     const std::optional<std::string> &scanStatus() const { return m_scanStatus; }
     const TallowinSettings &settings() const { return m_settings; }
     TallowinCloudSync *cloudSync() const { return m_cloudSync.get(); }
+    SyncConnection &syncConnection() const { return *m_syncConnection; }
     const std::optional<TallowinImportReport> &importReport() const { return m_importReport; }
 
     const TallowinDocument *undoDocument() const { return m_undoDocument.get(); }
@@ -183,6 +194,9 @@ public:
     void clearNotice();
     void clearErrorMessage();
 
+    // The user's "Sync now": a run that may ask to unlock the keyring that holds the sync password.
+    void syncNow();
+
     // Asks for a deck file and merges it into the canonical one.
     void importFile();
     // The import of a chosen file, after the panel.
@@ -237,8 +251,10 @@ private:
     // Runs job on the worker and then done on the main thread, unless the store is gone by then.
     void onWorker(std::function<void()> job, std::function<void(TaskStore &, std::exception_ptr)> done);
 
-    // Publishes a deck; unless told otherwise, a copy of it is then made for the next action.
-    void setDocument(std::shared_ptr<const TallowinDocument> document, bool prepareNextCopy = true);
+    // Publishes a deck; unless told otherwise, a copy of it is then made for the next action. How it arrived
+    // decides whether the desktop is told.
+    void setDocument(std::shared_ptr<const TallowinDocument> document, NotificationRule::Arrival arrival,
+        bool prepareNextCopy = true);
     // Copies the published deck on the worker, for the next action to change in place.
     void prepareSpare();
     void setHasLoaded(bool value);
@@ -269,6 +285,7 @@ private:
     bool m_isSavingSettings = false;
     std::optional<std::string> m_settingsSaveError;
     std::shared_ptr<TallowinCloudSync> m_cloudSync;
+    SyncConnection *m_syncConnection = nullptr;
     std::shared_ptr<const TallowinDocument> m_undoDocument;
     std::optional<TallowinImportReport> m_importReport;
     TallowinReloadGate m_reloadGate;

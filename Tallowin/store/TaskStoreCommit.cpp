@@ -56,7 +56,7 @@ bool TaskStore::commitChange(const Compute &compute, const Change &change)
     std::shared_ptr<const TallowinDocument> undoCandidate = m_document;
     const std::int64_t expectedRevision = m_document->revision;
     std::shared_ptr<const TallowinDocument> published = std::move(changed);
-    setDocument(published, false);
+    setDocument(published, NotificationRule::Arrival::ownChange, false);
     setSaveActivity(change.activity);
     if (change.notice)
         setNotice(change.notice);

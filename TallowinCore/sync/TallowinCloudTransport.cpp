@@ -59,7 +59,13 @@ bool TallowinCloudTransport::holdsDeck(const CouchDocument &stored)
 
 TallowinCloudTransport::TallowinCloudTransport(
     std::optional<std::string> databaseURL, std::shared_ptr<TallowinRemoteChangeCenter> notifications)
-    : m_databaseURL(std::move(databaseURL))
+    : TallowinCloudTransport(
+        AddressSource([databaseURL = std::move(databaseURL)] { return databaseURL; }), std::move(notifications))
+{ }
+
+TallowinCloudTransport::TallowinCloudTransport(
+    AddressSource address, std::shared_ptr<TallowinRemoteChangeCenter> notifications)
+    : m_addressSource(std::move(address))
     , m_notifications(notifications ? std::move(notifications) : std::make_shared<TallowinRemoteChangeCenter>())
 { }
 
@@ -76,24 +82,39 @@ TallowinCloudTransport::~TallowinCloudTransport()
         m_listener.join();
 }
 
-TallowinCouchClient &TallowinCloudTransport::client()
+TallowinCouchClient &TallowinCloudTransport::client(bool refresh)
 {
-    if (!m_databaseURL)
-        throw TallowinSyncError::unavailable(notSignedMessage);
-    if (!m_client) {
-        try {
-            m_client = std::make_unique<TallowinCouchClient>(*m_databaseURL);
-        } catch (const TallowinCouchError &error) {
-            rethrowAsSyncError(error);
+    if (refresh || !m_client) {
+        std::optional<std::string> address = m_addressSource();
+        if (!address) {
+            m_client.reset();
+            throw TallowinSyncError::unavailable(notSignedMessage);
+        }
+        if (!m_client || address != currentAddress()) {
+            try {
+                m_client = std::make_unique<TallowinCouchClient>(*address);
+            } catch (const TallowinCouchError &error) {
+                m_client.reset();
+                rethrowAsSyncError(error);
+            }
+            std::lock_guard lock(m_addressMutex);
+            m_address = std::move(address);
         }
     }
     return *m_client;
 }
 
+std::optional<std::string> TallowinCloudTransport::currentAddress() const
+{
+    std::lock_guard lock(m_addressMutex);
+    return m_address;
+}
+
 std::string TallowinCloudTransport::accountID()
 {
     std::lock_guard lock(m_operationMutex);
-    TallowinCouchClient &couch = client();
+    // Every run starts here: the place to pick up a setup changed since the last one.
+    TallowinCouchClient &couch = client(true);
     try {
         return couch.session() + " at " + originOf(couch.serverURL());
     } catch (const TallowinCouchError &error) {
@@ -106,7 +127,7 @@ std::string TallowinCloudTransport::accountID()
 std::optional<TallowinRemoteSnapshot> TallowinCloudTransport::fetch()
 {
     std::lock_guard lock(m_operationMutex);
-    TallowinCouchClient &couch = client();
+    TallowinCouchClient &couch = client(false);
     std::string text;
     std::string rev;
     try {
@@ -139,7 +160,7 @@ std::optional<TallowinRemoteSnapshot> TallowinCloudTransport::fetch()
 void TallowinCloudTransport::save(const TallowinDocument &document, const std::optional<std::string> &replacing)
 {
     std::lock_guard lock(m_operationMutex);
-    TallowinCouchClient &couch = client();
+    TallowinCouchClient &couch = client(false);
     std::optional<std::string> held;
     {
         std::lock_guard revisionLock(m_revisionMutex);
@@ -170,14 +191,15 @@ void TallowinCloudTransport::save(const TallowinDocument &document, const std::o
 void TallowinCloudTransport::subscribe()
 {
     std::lock_guard lock(m_operationMutex);
-    if (!m_databaseURL)
-        throw TallowinSyncError::unavailable(notSignedMessage);
+    client(false);
+    const std::string address = *currentAddress();
     std::lock_guard listenerLock(m_listenerMutex);
     if (m_listener.joinable())
         return;
     std::string since;
     try {
-        m_listenerClient = std::make_unique<TallowinCouchClient>(*m_databaseURL);
+        m_listenerClient = std::make_unique<TallowinCouchClient>(address);
+        m_listenerAddress = address;
         // Starting from the current sequence, not "now", leaves no gap between this call and the first wait.
         since = m_listenerClient->lastSequence();
     } catch (const TallowinCouchError &error) {
@@ -201,22 +223,34 @@ bool TallowinCloudTransport::isOwnRevision(const std::string &rev) const
 
 void TallowinCloudTransport::listen(std::string since)
 {
-    TallowinCouchClient &couch = *m_listenerClient;
-    while (!couch.isCancelled()) {
+    TallowinCouchClient *couch = m_listenerClient.get();
+    while (!couch->isCancelled()) {
         try {
-            const CouchChanges changes = couch.waitForChanges(recordName, since, changesTimeout);
+            // A run that signed in anew (another password, another database) takes the listener along.
+            if (const std::optional<std::string> address = currentAddress(); address && *address != m_listenerAddress) {
+                auto renewed = std::make_unique<TallowinCouchClient>(*address);
+                const std::string start = renewed->lastSequence();
+                std::lock_guard lock(m_listenerMutex);
+                if (m_stopping)
+                    return;
+                m_listenerClient = std::move(renewed);
+                m_listenerAddress = *address;
+                couch = m_listenerClient.get();
+                since = start;
+            }
+            const CouchChanges changes = couch->waitForChanges(recordName, since, changesTimeout);
             if (changes.outcome == CouchChanges::Outcome::cancelled)
                 return;
             if (changes.outcome == CouchChanges::Outcome::timedOut)
                 continue;
             since = changes.since;
             // Our own saves come back through the feed too; syncing again for them would change nothing.
-            const std::optional<CouchDocument> stored = couch.getDocument(recordName);
+            const std::optional<CouchDocument> stored = couch->getDocument(recordName);
             if (stored && isOwnRevision(stored->rev))
                 continue;
             m_notifications->post(TallowinRemoteChangeCenter::remoteChange);
         } catch (const std::exception &) {
-            if (couch.isCancelled())
+            if (couch->isCancelled())
                 return;
             std::unique_lock lock(m_listenerMutex);
             if (m_listenerWake.wait_for(lock, listenerRetryDelay, [this] { return m_stopping; }))

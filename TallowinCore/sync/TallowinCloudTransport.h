@@ -5,6 +5,7 @@
 #include "TallowinCore/sync/TallowinSyncTransport.h"
 
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -27,10 +28,17 @@ public:
     static constexpr const char *recordType = "TallowinDocument";
     static constexpr const char *attachmentName = "markdown";
 
+    // The database address, with the credentials, as sync is to use it now; nothing when sync is not set up. It
+    // is asked for at the start of every run (accountID), so a changed setup is used from the next run on; it
+    // may throw the error the run ends with.
+    using AddressSource = std::function<std::optional<std::string>()>;
+
     // notifications receives TallowinRemoteChangeCenter::remoteChange once subscribe() listens; a center of
     // the transport's own is used when none is given.
     explicit TallowinCloudTransport(
         std::optional<std::string> databaseURL, std::shared_ptr<TallowinRemoteChangeCenter> notifications = nullptr);
+    explicit TallowinCloudTransport(
+        AddressSource address, std::shared_ptr<TallowinRemoteChangeCenter> notifications = nullptr);
     // Stops the change listener and waits for it.
     ~TallowinCloudTransport() override;
     TallowinCloudTransport(const TallowinCloudTransport &) = delete;
@@ -52,16 +60,21 @@ public:
     bool isListening() const;
 
 private:
-    TallowinCouchClient &client();
+    // The client for the current address; with refresh, the address is asked for again first.
+    TallowinCouchClient &client(bool refresh);
     void listen(std::string since);
     bool isOwnRevision(const std::string &rev) const;
+    std::optional<std::string> currentAddress() const;
 
-    const std::optional<std::string> m_databaseURL;
+    const AddressSource m_addressSource;
     const std::shared_ptr<TallowinRemoteChangeCenter> m_notifications;
 
     // Serialises the operations, as the cloud record is one shared thing.
     std::mutex m_operationMutex;
     std::unique_ptr<TallowinCouchClient> m_client;
+    // The address the client was made for, which the listener follows.
+    mutable std::mutex m_addressMutex;
+    std::optional<std::string> m_address;
 
     // The revision last fetched or saved; the listener reads it to tell our own saves from other devices'.
     mutable std::mutex m_revisionMutex;
@@ -72,6 +85,7 @@ private:
     std::condition_variable m_listenerWake;
     bool m_stopping = false;
     std::unique_ptr<TallowinCouchClient> m_listenerClient;
+    std::string m_listenerAddress;
     std::thread m_listener;
 };
 

@@ -1,9 +1,11 @@
 #include "TallowinCore/sync/TallowinSyncConfiguration.h"
 
+#include "TallowinCore/io/TallowinAtomicFile.h"
 #include "TallowinCore/io/TallowinFileError.h"
 #include "TallowinCore/io/TallowinFileLocation.h"
 #include "TallowinCore/io/TallowinPrivateStorage.h"
 #include "TallowinCore/io/TallowinTextFile.h"
+#include "TallowinCore/merge/TallowinSyncError.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -47,10 +49,16 @@ std::filesystem::path TallowinSyncConfiguration::configurationFile(const Environ
     return base / "Tallowin" / "sync-url";
 }
 
+bool TallowinSyncConfiguration::isFromVariable(const Environment &environment)
+{
+    const std::optional<std::string> value = environment(variable);
+    return value && !trimmed(*value).empty();
+}
+
 std::optional<std::string> TallowinSyncConfiguration::databaseURL(const Environment &environment)
 {
-    if (const std::optional<std::string> variable = environment("TALLOWIN_SYNC_URL"); variable && !variable->empty())
-        return trimmed(*variable);
+    if (isFromVariable(environment))
+        return trimmed(*environment(variable));
 
     const std::filesystem::path file = configurationFile(environment);
     struct stat status = {};
@@ -65,6 +73,45 @@ std::optional<std::string> TallowinSyncConfiguration::databaseURL(const Environm
     if (line.empty())
         return std::nullopt;
     return line;
+}
+
+std::optional<TallowinSyncAddress> TallowinSyncConfiguration::address(const Environment &environment)
+{
+    const std::optional<std::string> text = databaseURL(environment);
+    if (!text)
+        return std::nullopt;
+    return TallowinSyncAddress::parse(*text);
+}
+
+void TallowinSyncConfiguration::writeDatabaseURL(const std::string &text, const Environment &environment)
+{
+    const std::filesystem::path file = configurationFile(environment);
+    TallowinPrivateStorage::prepareDirectory(file.parent_path());
+    // The file is about to be replaced, but one that others can read or a link is still not ours to replace.
+    TallowinPrivateStorage::protectFile(file);
+    TallowinFileOperations operations;
+    TallowinAtomicFile::write(file, text + "\n", operations);
+    TallowinPrivateStorage::protectFile(file);
+}
+
+std::string TallowinSyncConfiguration::missingPasswordMessage(const TallowinSyncAccount &account)
+{
+    return "No sync password is stored for " + account.description()
+        + ". Enter it in Settings, or run tallowin-cli sync-setup.";
+}
+
+std::optional<TallowinSyncAddress> TallowinSyncConfiguration::login(
+    TallowinPasswordStore *passwords, TallowinPasswordStore::Unlocking unlocking, const Environment &environment)
+{
+    std::optional<TallowinSyncAddress> configured = address(environment);
+    // An address with a password works as it always did; one without a user signs in nobody.
+    if (!configured || configured->password || configured->user.empty())
+        return configured;
+    if (passwords)
+        configured->password = passwords->lookup(configured->account(), unlocking);
+    if (!configured->password)
+        throw TallowinSyncError::unavailable(missingPasswordMessage(configured->account()));
+    return configured;
 }
 
 } // namespace tallowin

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <netinet/in.h>
 #include <poll.h>
+#include <simdjson.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/prctl.h>
@@ -289,6 +290,25 @@ void CouchTestServer::createAccountAndDatabase()
                 + std::to_string(answer.status) + "): " + answer.body);
         }
     }
+}
+
+void CouchTestServer::changePassword(const std::string &newPassword)
+{
+    const std::string admin = std::string(adminName) + ":" + adminPassword;
+    const std::string path = std::string("/_users/org.couchdb.user:") + userName;
+    const HttpAnswer current = request(m_port, "GET", path, {}, admin);
+    simdjson::dom::parser parser;
+    std::string_view rev;
+    if (current.status != 200 || parser.parse(simdjson::padded_string(current.body))["_rev"].get(rev))
+        throw std::runtime_error("The CouchDB test server did not hand out the user (HTTP "
+            + std::to_string(current.status) + "): " + current.body);
+    const HttpAnswer answer = request(m_port, "PUT", path,
+        std::string(R"({"_rev":")") + std::string(rev) + R"(","name":")" + userName + R"(","password":")" + newPassword
+            + R"(","roles":[],"type":"user"})",
+        admin);
+    if (answer.status < 200 || answer.status >= 300)
+        throw std::runtime_error("The CouchDB test server refused the new password (HTTP "
+            + std::to_string(answer.status) + "): " + answer.body);
 }
 
 int CouchTestServer::port() const

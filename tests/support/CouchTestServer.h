@@ -44,6 +44,8 @@ public:
 
     // Kills the server now, for tests of an unreachable database.
     void stop();
+    // Gives the user another password on the server, as when they change it there; the old one stops working.
+    void changePassword(const std::string &newPassword);
 
     // Only with a relay: the server becomes unreachable (connections refused, open ones reset) until
     // comeBack(), which makes it answer at the same address with its data.

@@ -41,15 +41,13 @@ struct Fixture
 TEST(SyncAvailability, explainsEachReasonSyncCannotRun)
 {
     Fixture fixture;
-    const std::string addressFile = (fixture.folder.path("config") / "Tallowin" / "sync-url").string();
     EXPECT_EQ(SyncAvailability::of({false, false}, fixture.environment()),
         (SyncAvailability {false,
             "Sync is off because Tallowin was started with a deck file of your choosing (TALLOWIN_FILE_PATH). Only "
             "your usual Tallowin file is synced."}));
     EXPECT_EQ(SyncAvailability::of({true, true}, fixture.environment()),
         (SyncAvailability {false,
-            "Sync is not set up. Put the address of your sync database in TALLOWIN_SYNC_URL or in " + addressFile
-                + "."}));
+            "Sync is not set up. Enter the address of your sync database above, or run tallowin-cli sync-setup."}));
 
     fixture.variables["TALLOWIN_SYNC_URL"] = "https://anna:pw@host:5984/tallowin";
     EXPECT_EQ(SyncAvailability::of({true, false}, fixture.environment()),

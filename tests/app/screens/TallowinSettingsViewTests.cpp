@@ -305,9 +305,8 @@ private slots:
         TallowinSettingsView view(*canonical, TallowinPresentation::settings(), nullptr);
         QVERIFY(!view.syncSection()->canSyncNow());
         QCOMPARE(view.syncSection()->explanation(),
-            QStringLiteral("Sync is not set up. Put the address of your sync database in TALLOWIN_SYNC_URL or in ")
-                + QString::fromStdString((unset.folder.path("config") / "Tallowin" / "sync-url").string())
-                + QStringLiteral("."));
+            QStringLiteral("Sync is not set up. Enter the address of your sync database above, or run tallowin-cli "
+                           "sync-setup."));
         view.syncSection()->syncNow();
         QCOMPARE(view.syncSection()->status(), QStringLiteral("Saved on this device"));
     }

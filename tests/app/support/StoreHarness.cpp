@@ -45,6 +45,8 @@ TaskStore::Services StoreHarness::services()
         sync.environment = environment;
         return std::make_shared<TallowinCloudSync>(std::move(repository), folder, std::move(sync));
     };
+    services.syncCredentials = syncCredentials;
+    services.notifier = notifier;
     services.openLink = [this](const std::string &link) {
         openedLinks.push_back(link);
         return linksOpen;

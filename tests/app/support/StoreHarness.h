@@ -54,6 +54,9 @@ public:
     // When set, the store's sync coordinator is real and talks to this transport on the harness's executors;
     // otherwise the store gets none.
     std::shared_ptr<TallowinSyncTransport> cloudTransport;
+    // Given to the store as they are; the sync connection's calls then run on the harness's worker.
+    std::shared_ptr<TallowinSyncCredentials> syncCredentials;
+    std::shared_ptr<DesktopNotifier> notifier;
 
     TaskStore::Services services();
     // A store on deckFile (explicit location) unless explicitFile is nothing.

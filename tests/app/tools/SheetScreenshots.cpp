@@ -12,6 +12,7 @@
 #include "tests/app/support/StoreHarness.h"
 #include "tests/app/support/WidgetTestEnvironment.h"
 #include "tests/support/DeckBuilders.h"
+#include "tests/support/FakePasswordStore.h"
 #include "tests/support/generator/DeckGenerator.h"
 
 #include <QApplication>
@@ -131,6 +132,8 @@ struct Shot
     std::function<TallowinDocument()> deck;
     std::function<QWidget *(TaskStore &, StoreHarness &)> make;
     QSize size;
+    // Sets the harness up before the store is made, when the shot needs more than the deck.
+    std::function<void(StoreHarness &)> prepare = {};
 };
 
 bool save(QWidget *widget, const QString &path)
@@ -245,6 +248,23 @@ int main(int argc, char **argv)
                 return new TallowinSettingsView(store, TallowinPresentation::settings(), nullptr);
             },
             {620, 900}},
+        {"settings-sync", everydayDeck,
+            [](TaskStore &store, StoreHarness &harness) {
+                auto *view = new TallowinSettingsView(store, TallowinPresentation::settings(), nullptr);
+                harness.settle();
+                return view;
+            },
+            {620, 1180},
+            [](StoreHarness &harness) {
+                harness.environment["XDG_CONFIG_HOME"] = harness.folder.path("config").string();
+                harness.folder.write("config/Tallowin/sync-url", "https://anna@db.example:6984/tallowin\n");
+                std::filesystem::permissions(
+                    harness.folder.path("config/Tallowin/sync-url"), std::filesystem::perms::owner_read);
+                auto passwords = std::make_shared<FakePasswordStore>();
+                passwords->store({"https://db.example:6984/tallowin", "anna"}, "pw");
+                harness.syncCredentials
+                    = std::make_shared<TallowinSyncCredentials>(passwords, harness.services().environment);
+            }},
     };
 
     int failures = 0;
@@ -253,6 +273,8 @@ int main(int argc, char **argv)
             std::string_view(appearance) == "dark" ? darkPalette() : QApplication::style()->standardPalette());
         for (const Shot &shot : shots) {
             StoreHarness harness;
+            if (shot.prepare)
+                shot.prepare(harness);
             const TallowinDocument deck = shot.deck();
             auto store = harness.loadedStore(&deck);
             std::unique_ptr<QWidget> sheet(shot.make(*store, harness));

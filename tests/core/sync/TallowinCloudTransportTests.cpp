@@ -225,6 +225,35 @@ TEST_F(CloudTransport, AccountAndFailureMessagesNameNoCredentials)
     expectNoCredentials(unreachable.message());
 }
 
+TEST_F(CloudTransport, EveryRunSignsInWithTheAddressAsItIsThen)
+{
+    // What the configuration says at each run: first nothing, then a password the server refuses, then the right
+    // one; the same transport follows along, as the application's does when the settings change.
+    std::vector<std::optional<std::string>> answers {
+        std::nullopt, server->databaseURL(CouchTestServer::userName, "old-password"), server->databaseURL()};
+    std::size_t asked = 0;
+    TallowinCloudTransport transport([&]() -> std::optional<std::string> {
+        const std::optional<std::string> answer = answers[std::min(asked, answers.size() - 1)];
+        ++asked;
+        return answer;
+    });
+    EXPECT_EQ(syncErrorOf([&] { transport.accountID(); }), TallowinSyncError::unavailable(notSigned));
+    EXPECT_EQ(syncErrorOf([&] { transport.accountID(); }),
+        TallowinSyncError::unavailable(
+            "Sign into iCloud in system settings to sync. Your tasks stay saved on this device."));
+    EXPECT_EQ(transport.accountID(), "tallowin-tester at " + server->origin());
+    // Within a run the address is not asked for again.
+    EXPECT_EQ(transport.fetch(), std::nullopt);
+    EXPECT_EQ(asked, 3u);
+
+    // A failure to find the password ends the run with its own sentence, before anything is sent.
+    TallowinCloudTransport locked([]() -> std::optional<std::string> {
+        throw TallowinSyncError::unavailable("The keyring that holds the sync password is locked.");
+    });
+    EXPECT_EQ(
+        statusAfter([&] { locked.accountID(); }), "Saved locally. The keyring that holds the sync password is locked.");
+}
+
 TEST_F(CloudTransport, APushFromOneDevicePostsTheOthersRemoteChange)
 {
     auto first = device({test::makeTask("KB-001")});

@@ -1,0 +1,7 @@
+#include "TallowinCore/sync/TallowinPasswordStore.h"
+
+namespace tallowin {
+
+TallowinPasswordStore::~TallowinPasswordStore() = default;
+
+} // namespace tallowin
