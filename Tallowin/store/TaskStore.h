@@ -95,6 +95,8 @@ public:
     const std::filesystem::path &settingsFilePath() const { return m_settingsFilePath; }
     const CanonicalFileAccess &fileAccess() const { return *m_fileAccess; }
 
+    // The store's clock, for screens that propose a time (the custom date).
+    TallowinInstant now() const { return m_services.clock(); }
     DeckHeaderPresentation headerPresentation() const;
     // The card the review canvas shows: the current card of a browsed pile, else the head of the review queue.
     std::optional<TaskItem> currentTask() const;
@@ -149,11 +151,12 @@ public:
     void undo();
 
     // The actions on the deck. Each does nothing while the deck has not loaded, a save is written or a load runs.
+    // Those a sheet calls answer whether the change was accepted, so that the sheet closes only then.
     bool addTask(const std::string &title, const std::string &context, const std::string &person);
-    void complete(const std::string &taskID, const std::string &outcome);
-    void delay(const std::string &taskID, DelayChoice choice, std::optional<TallowinInstant> customDate = {},
+    bool complete(const std::string &taskID, const std::string &outcome);
+    bool delay(const std::string &taskID, DelayChoice choice, std::optional<TallowinInstant> customDate = {},
         const std::string &note = {});
-    void remove(const std::string &taskID);
+    bool remove(const std::string &taskID);
     void restore(const std::string &taskID);
     void nextCard(const std::string &taskID);
     void beginRun();
@@ -161,8 +164,8 @@ public:
     bool merge(const std::string &primaryID, const std::set<std::string> &selectedIDs, const std::string &title);
     bool acceptCandidate(const TaskCandidate &reviewed);
     bool dismissCandidate(const std::string &candidateID);
-    void changePerson(const std::string &taskID, const std::string &person);
-    void requestAgentAction(const std::string &taskID, const std::string &instruction);
+    bool changePerson(const std::string &taskID, const std::string &person);
+    bool requestAgentAction(const std::string &taskID, const std::string &instruction);
 
     // Presentation only: nothing is saved.
     void present(const TallowinPresentation &presentation);
@@ -173,6 +176,11 @@ public:
     void setReview(const TaskReviewInteraction &review);
     void clearNotice();
     void clearErrorMessage();
+    // A failure outside the deck that the user should read, such as a file that could not be revealed.
+    void reportError(std::string message);
+    // Opens a card's source link in the browser; only web links are opened, anything else is refused with a
+    // sentence in errorMessage, as is a link no application took.
+    bool openSourceLink(const std::string &link);
 
     // Asks for a deck file and merges it into the canonical one.
     void importFile();
