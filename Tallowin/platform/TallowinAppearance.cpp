@@ -49,7 +49,7 @@ QPalette TallowinAppearance::palette(Forced appearance)
     dark.setColor(QPalette::Mid, QColor(44, 45, 48));
     dark.setColor(QPalette::Dark, QColor(20, 20, 22));
     dark.setColor(QPalette::Shadow, QColor(0, 0, 0));
-    dark.setColor(QPalette::Highlight, QColor(72, 140, 240));
+    dark.setColor(QPalette::Highlight, QColor(46, 112, 214));
     dark.setColor(QPalette::HighlightedText, Qt::white);
     dark.setColor(QPalette::Link, QColor(110, 165, 250));
     dark.setColor(QPalette::LinkVisited, QColor(160, 140, 240));

@@ -29,6 +29,7 @@ DelaySheet::DelaySheet(TaskStore &store, const TallowinPresentation &presentatio
         button->setMinimumHeight(40);
         button->setFont(TallowinStyle::font(button, 14, QFont::Medium));
         button->setAutoDefault(true);
+        button->setStyleSheet(TallowinStyle::secondaryButton(palette(), palette().color(QPalette::Window)));
         connect(button, &QPushButton::clicked, this, [this, choice] { choose(choice); });
         choicesLayout->addWidget(button);
         m_choices[std::size_t(choice)] = button;

@@ -42,7 +42,6 @@ TallowinPresentedSheet::TallowinPresentedSheet(TaskStore &store, QWidget *window
 {
     setObjectName(QStringLiteral("presentedSheet"));
     setWindowModality(Qt::WindowModal);
-    setModal(false);
     setMinimumWidth(520);
     m_feedback = new SaveFeedbackPanel(store, this);
     auto *layout = new QVBoxLayout(this);

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tallowin {
 
@@ -74,9 +75,25 @@ QColor TallowinStyle::delayTint(const QPalette &palette)
     return withHue(accent(palette), 178, isDark(palette));
 }
 
+namespace {
+
+double luminance(const QColor &colour)
+{
+    const auto channel
+        = [](double value) { return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+}
+
+} // namespace
+
 QColor TallowinStyle::textOn(const QColor &fill)
 {
-    return fill.lightnessF() > 0.6 ? QColor(20, 20, 20) : QColor(255, 255, 255);
+    // Whichever of near-black and white contrasts more with the fill, by WCAG's measure.
+    const QColor dark(20, 20, 20);
+    const double fillLuminance = luminance(fill);
+    const double onDark = (fillLuminance + 0.05) / (luminance(dark) + 0.05);
+    const double onWhite = 1.05 / (fillLuminance + 0.05);
+    return onDark > onWhite ? dark : QColor(255, 255, 255);
 }
 
 QFont TallowinStyle::font(const QWidget *widget, int pixelSize, QFont::Weight weight)
@@ -93,10 +110,10 @@ QString TallowinStyle::primaryButton(const QPalette &palette)
     const QColor onAccent = palette.color(QPalette::HighlightedText);
     const QColor window = palette.color(QPalette::Window);
     return QStringLiteral("QPushButton { background: %1; color: %2; border: none; border-radius: 7px;"
-                          " padding: 6px 18px; font-weight: 600; }"
+                          " padding: 6px 16px; font-weight: 600; }"
                           "QPushButton:hover { background: %3; }"
                           "QPushButton:pressed { background: %4; }"
-                          "QPushButton:focus { border: 2px solid %5; padding: 4px 16px; }"
+                          "QPushButton:focus { border: 2px solid %5; padding: 4px 14px; }"
                           "QPushButton:disabled { background: %6; color: %7; }")
         .arg(accent.name(), onAccent.name(), accent.lighter(110).name(), accent.darker(112).name(),
             mix(accent, onAccent, 0.55).name(), mix(window, accent, 0.25).name(),
@@ -108,10 +125,10 @@ QString TallowinStyle::secondaryButton(const QPalette &palette, const QColor &su
     const QColor text = palette.color(QPalette::WindowText);
     const QColor accent = TallowinStyle::accent(palette);
     return QStringLiteral("QPushButton, QToolButton { background: %1; color: %2; border: 1px solid %3;"
-                          " border-radius: 7px; padding: 5px 12px; }"
+                          " border-radius: 7px; padding: 4px 9px; }"
                           "QPushButton:hover, QToolButton:hover { background: %4; }"
                           "QPushButton:pressed, QToolButton:pressed { background: %5; }"
-                          "QPushButton:focus, QToolButton:focus { border: 2px solid %6; padding: 4px 11px; }"
+                          "QPushButton:focus, QToolButton:focus { border: 2px solid %6; padding: 3px 8px; }"
                           "QPushButton:disabled, QToolButton:disabled { color: %7; }"
                           "QToolButton::menu-indicator { image: none; width: 0; }")
         .arg(mix(surface, text, 0.05).name(), mix(text, surface, 0.08).name(), mix(surface, text, 0.14).name(),

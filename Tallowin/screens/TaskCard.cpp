@@ -108,6 +108,7 @@ TaskCard::TaskCard(TaskStore &store, TallowinActions &actions, QWidget *parent)
         std::initializer_list<QAbstractButton *> {m_source, m_readFullTask, m_askChatGPT, m_mergeTasks, m_complete}) {
         button->setFont(TallowinStyle::font(this, 13, QFont::Medium));
         button->setCursor(Qt::PointingHandCursor);
+        button->setMinimumWidth(button->sizeHint().width());
     }
 
     auto *top = new QHBoxLayout;
@@ -125,7 +126,7 @@ TaskCard::TaskCard(TaskStore &store, TallowinActions &actions, QWidget *parent)
     buttons->addStretch(1);
     buttons->addWidget(m_complete);
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(28, 22, 28, 20);
+    layout->setContentsMargins(26, 22, 26, 20);
     layout->setSpacing(10);
     layout->addLayout(top);
     layout->addSpacing(2);
