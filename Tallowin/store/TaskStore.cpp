@@ -288,7 +288,7 @@ std::optional<TaskItem> TaskStore::currentTask() const
     if (m_review.pileCarousel) {
         id = m_review.pileCarousel->currentTaskID();
     } else {
-        const std::vector<std::string> queue = TallowinReviewQueue::ids(*m_document);
+        const std::vector<std::string> &queue = reviewQueueIDs();
         if (!queue.empty())
             id = queue.front();
     }
@@ -299,6 +299,13 @@ std::optional<TaskItem> TaskStore::currentTask() const
             return task;
     }
     return std::nullopt;
+}
+
+const std::vector<std::string> &TaskStore::reviewQueueIDs() const
+{
+    if (!m_reviewQueueIDs)
+        m_reviewQueueIDs = TallowinReviewQueue::ids(*m_document);
+    return *m_reviewQueueIDs;
 }
 
 std::vector<TaskItem> TaskStore::orderedTasks() const
@@ -313,6 +320,7 @@ std::vector<TaskItem> TaskStore::orderedTasks() const
 void TaskStore::setDocument(std::shared_ptr<const TallowinDocument> document, bool prepareNextCopy)
 {
     m_document = std::move(document);
+    m_reviewQueueIDs.reset();
     m_spare.reset();
     emit documentChanged();
     if (prepareNextCopy)

@@ -100,6 +100,8 @@ public:
     DeckHeaderPresentation headerPresentation() const;
     // The card the review canvas shows: the current card of a browsed pile, else the head of the review queue.
     std::optional<TaskItem> currentTask() const;
+    // The review queue of the published deck as card IDs, worked out once per deck: every part of the window asks.
+    const std::vector<std::string> &reviewQueueIDs() const;
     // Highlighted cards first, then by order.
     std::vector<TaskItem> orderedTasks() const;
     // The empty deck shown before the first load and written when no file exists.
@@ -248,6 +250,7 @@ private:
 
     Services m_services;
     std::shared_ptr<const TallowinDocument> m_document;
+    mutable std::optional<std::vector<std::string>> m_reviewQueueIDs;
     // A private copy of *m_document, when the worker has made one since it was published.
     std::shared_ptr<TallowinDocument> m_spare;
     bool m_hasLoaded = false;

@@ -58,6 +58,33 @@ private slots:
         QCOMPARE(store->saveActivity(), TallowinSaveActivity::idle);
     }
 
+    void theReviewQueueIsWorkedOutOncePerDeck()
+    {
+        StoreHarness harness;
+        const TallowinDocument deck
+            = makeDocument({makeTask("card-1", 1), makeTask("card-2", 2), makeTask("card-3", 3)});
+        auto store = harness.loadedStore(&deck);
+        const std::vector<std::string> &first = store->reviewQueueIDs();
+        QCOMPARE(first, (std::vector<std::string> {"card-1", "card-2", "card-3"}));
+        // Asked again for the same deck: the same list, not a new one.
+        QCOMPARE(&store->reviewQueueIDs(), &first);
+        store->remove("card-1");
+        QCOMPARE(store->reviewQueueIDs(), (std::vector<std::string> {"card-2", "card-3"}));
+        QCOMPARE(store->currentTask()->id, std::string("card-2"));
+        harness.settle();
+        store->nextCard("card-2");
+        QCOMPARE(store->reviewQueueIDs(), (std::vector<std::string> {"card-3", "card-2"}));
+        harness.settle();
+        // A deck written by another program, read by a reload, has its own queue.
+        TallowinDocument changed = harness.readDeck();
+        changed.tasks[2].state = TaskState::completed;
+        changed.revision += 1;
+        harness.writeDeck(changed);
+        store->reload();
+        harness.settle();
+        QCOMPARE(store->reviewQueueIDs(), std::vector<std::string> {"card-2"});
+    }
+
     void reportedErrorsShowLikeAnyOther()
     {
         StoreHarness harness;
