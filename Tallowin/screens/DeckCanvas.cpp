@@ -12,7 +12,6 @@
 #include "Tallowin/store/TaskStore.h"
 #include "TallowinCore/canvas/TaskReviewLayout.h"
 #include "TallowinCore/canvas/TaskReviewViewport.h"
-#include "TallowinCore/workflow/TallowinReviewQueue.h"
 
 #include <QAction>
 #include <QApplication>
@@ -189,7 +188,7 @@ void DeckCanvas::refresh()
         m_count->setText(remaining == 1 ? QStringLiteral("1 card") : QStringLiteral("%1 cards").arg(remaining));
     } else {
         const TallowinDocument &document = m_store.document();
-        const std::size_t queued = TallowinReviewQueue::ids(document).size();
+        const std::size_t queued = m_store.reviewQueueIDs().size();
         const std::size_t done = document.runProcessedIDs ? document.runProcessedIDs->size() : 0;
         m_count->setText(queued == 0 ? QString() : QStringLiteral("%1 of %2").arg(done + 1).arg(done + queued));
     }
@@ -232,7 +231,7 @@ std::optional<TaskItem> DeckCanvas::nextTask() const
         if (review.pileCarousel->taskIDs().size() > 1)
             id = review.pileCarousel->taskIDs()[1];
     } else {
-        const std::vector<std::string> queue = TallowinReviewQueue::ids(m_store.document());
+        const std::vector<std::string> &queue = m_store.reviewQueueIDs();
         if (queue.size() > 1)
             id = queue[1];
     }
@@ -506,8 +505,8 @@ void DeckCanvas::paintEvent(QPaintEvent *)
 void DeckCanvas::paintCardsBehind(QPainter &painter)
 {
     const TaskReviewInteraction &review = m_store.review();
-    const std::size_t queued = review.pileCarousel ? review.pileCarousel->remainingCount()
-                                                   : TallowinReviewQueue::ids(m_store.document()).size();
+    const std::size_t queued
+        = review.pileCarousel ? review.pileCarousel->remainingCount() : m_store.reviewQueueIDs().size();
     // During a drop the next card is already in front.
     const int behind = int(std::min<std::size_t>(queued > 0 ? queued - 1 : 0, 3));
     const QRectF card = QRectF(cardRect());
@@ -522,8 +521,8 @@ void DeckCanvas::paintCardsBehind(QPainter &painter)
 void DeckCanvas::paintIndicator(QPainter &painter)
 {
     const TaskReviewInteraction &review = m_store.review();
-    const std::size_t queued = review.pileCarousel ? review.pileCarousel->remainingCount()
-                                                   : TallowinReviewQueue::ids(m_store.document()).size();
+    const std::size_t queued
+        = review.pileCarousel ? review.pileCarousel->remainingCount() : m_store.reviewQueueIDs().size();
     if (queued == 0)
         return;
     // One pill per card still to see, the one in front in the accent; a long queue shows its first twelve.

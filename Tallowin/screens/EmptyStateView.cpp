@@ -3,7 +3,6 @@
 #include "Tallowin/screens/TallowinActions.h"
 #include "Tallowin/screens/TallowinStyle.h"
 #include "Tallowin/store/TaskStore.h"
-#include "TallowinCore/workflow/TallowinReviewQueue.h"
 
 #include <QEvent>
 #include <QLabel>
