@@ -37,6 +37,7 @@ CustomDateSheet::CustomDateSheet(TaskStore &store, const TallowinPresentation &p
     m_date->setObjectName(QStringLiteral("returnTime"));
     m_date->setAccessibleName(title());
     m_date->setCalendarPopup(true);
+    m_date->setMinimumHeight(32);
     m_date->setMinimumDateTime(toDateTime(store.now()));
     m_date->setDisplayFormat(QStringLiteral("dddd, d MMMM yyyy  HH:mm"));
     m_note = new QLineEdit(this);

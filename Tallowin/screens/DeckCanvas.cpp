@@ -96,7 +96,8 @@ DeckCanvas::DeckCanvas(TaskStore &store, TallowinActions &actions, QWidget *pare
     m_back = new QPushButton(this);
     m_back->setObjectName(QStringLiteral("backToAllPiles"));
     m_back->setToolTip(QString::fromUtf8(TallowinActions::backHelp));
-    m_back->setFlat(true);
+    m_back->setStyleSheet(TallowinStyle::secondaryButton(palette(), palette().color(QPalette::Window)));
+    m_back->setCursor(Qt::PointingHandCursor);
     TallowinActions::bind(m_back, actions.backToAllPiles);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("canvasCount"));
@@ -196,6 +197,8 @@ void DeckCanvas::refresh()
     m_card->showTask(task);
     // Lifted: in the hand, or springing back to its place; the next card shows beneath.
     const bool lifted = m_dragging || m_flight == Flight::springBack;
+    // The focus stays in the canvas when the last card goes, instead of jumping to the header.
+    const bool cardHadFocus = !task && (m_card->hasFocus() || m_card->isAncestorOf(QApplication::focusWidget()));
     m_card->setVisible(task && !lifted);
     const std::optional<TaskItem> next = lifted ? nextTask() : std::nullopt;
     if (next)
@@ -204,6 +207,8 @@ void DeckCanvas::refresh()
     if (!task && m_store.hasLoaded())
         m_empty->showKind(EmptyStateView::kindFor(m_store));
     m_empty->setVisible(!task && m_store.hasLoaded());
+    if (cardHadFocus)
+        focusContent();
 
     // A rail pinned for one card closes when another comes to the front.
     if (review.delayRailPinned && !m_dragging && (!task || (m_pinnedFor && *m_pinnedFor != task->id))) {
@@ -221,6 +226,21 @@ void DeckCanvas::refresh()
         targetsShown && !zones().delayFrames.empty() && zones().delayFrames.front().size.width >= narrowestTarget);
     update();
     m_layer->update();
+}
+
+void DeckCanvas::focusContent()
+{
+    if (m_card->isVisible()) {
+        m_card->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    for (QPushButton *button : {m_empty->newTaskButton(), m_empty->reviewAgainButton()}) {
+        if (m_empty->isVisible() && !button->isHidden() && button->isEnabled()) {
+            button->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    setFocus(Qt::OtherFocusReason);
 }
 
 std::optional<TaskItem> DeckCanvas::nextTask() const

@@ -58,6 +58,8 @@ public:
     bool isAnimating() const;
     // Esc: a drag in flight springs back and nothing happens. False when no drag runs.
     bool cancelDrag();
+    // Gives the keyboard to what the canvas shows: the card, else the empty state's button, else the canvas.
+    void focusContent();
 
 signals:
     // A card dropped on the custom pile: the date comes first.

@@ -67,7 +67,9 @@ HeaderPanel::HeaderPanel(Kind kind, TaskStore &store, TallowinActions &actions, 
         layout->addWidget(m_scanStatus);
         layout->addSpacing(6);
         row->addStretch(1);
-        addButton(actions.openCodex, row)->setDefault(true);
+        QPushButton *openCodex = addButton(actions.openCodex, row);
+        openCodex->setDefault(true);
+        openCodex->setStyleSheet(TallowinStyle::primaryButton(palette()));
     }
     layout->addLayout(row);
     for (const auto signal : {&TaskStore::documentChanged, &TaskStore::scanStatusChanged, &TaskStore::isScanningChanged,
@@ -80,6 +82,7 @@ QPushButton *HeaderPanel::addButton(QAction *action, QLayout *row)
 {
     auto *button = new QPushButton(this);
     button->setObjectName(action->objectName());
+    button->setStyleSheet(TallowinStyle::secondaryButton(palette(), TallowinStyle::cardColor(palette())));
     TallowinActions::bind(button, action);
     // A button that acts closes the panel, as a menu item does.
     connect(button, &QPushButton::clicked, this, &QWidget::close);

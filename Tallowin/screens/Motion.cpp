@@ -1,6 +1,5 @@
 #include "Tallowin/screens/Motion.h"
 
-#include <QApplication>
 #include <QGuiApplication>
 
 #include <optional>
@@ -21,9 +20,8 @@ bool Motion::enabled()
 {
     if (overridden())
         return *overridden();
-    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-        return false;
-    return QApplication::isEffectEnabled(Qt::UI_General);
+    // Qt's effect switches are off by default on most Linux desktops, so they cannot say whether the user wants motion.
+    return QGuiApplication::platformName() != QLatin1String("offscreen");
 }
 
 void Motion::setEnabled(bool enabled)

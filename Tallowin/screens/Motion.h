@@ -3,7 +3,7 @@
 namespace tallowin {
 
 // Whether the window animates. Off on the offscreen platform (tests and screenshots, where every frame must be
-// the final one) and when the desktop turned animations off; a test may switch it either way.
+// the final one); a test may switch it either way.
 class Motion
 {
 public:

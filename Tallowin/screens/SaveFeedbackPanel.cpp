@@ -27,6 +27,7 @@ SaveFeedbackPanel::SaveFeedbackPanel(TaskStore &store, QWidget *parent)
     m_message->setFont(TallowinStyle::font(this, 13));
     m_keepEditing = new QPushButton(QString::fromUtf8(keepEditingText), this);
     m_keepEditing->setObjectName(QStringLiteral("keepEditing"));
+    m_keepEditing->setStyleSheet(TallowinStyle::secondaryButton(palette(), TallowinStyle::cardColor(palette())));
     connect(m_keepEditing, &QPushButton::clicked, &m_store, &TaskStore::clearErrorMessage);
 
     auto *texts = new QVBoxLayout;

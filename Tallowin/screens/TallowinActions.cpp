@@ -166,9 +166,10 @@ void TallowinActions::refresh()
 
     undo->setEnabled(header.canUndo);
     newTask->setEnabled(header.canCreate);
-    // Moving on and removing are actions on the deck: refused while it is written.
-    nextTask->setEnabled(hasCard && header.canCreate);
-    removeTask->setEnabled(hasCard && header.canCreate);
+    // Moving on and removing are actions on the deck: refused while it is written, and input waits for a drop.
+    const bool takesInput = hasCard && header.canCreate && !m_store.review().isDropping;
+    nextTask->setEnabled(takesInput);
+    removeTask->setEnabled(takesInput);
     reviewAgain->setEnabled(header.canCreate);
     // Opening a sheet is always possible; the sheet's own action waits for the store.
     for (QAction *action : {chooseWhenThisReturns, completeTask, readFullTask, askChatGPT, mergeTasks})

@@ -129,7 +129,7 @@ void TallowinApp::refreshPage()
     m_pages->setCurrentWidget(wanted);
     if (wanted == m_home) {
         placeOverlays();
-        m_canvas->card()->setFocus();
+        m_canvas->focusContent();
     } else if (wanted == m_couldNotOpen) {
         m_couldNotOpen->tryAgainButton()->setFocus();
     }

@@ -4,6 +4,7 @@
 #include "Tallowin/screens/DelaySheet.h"
 #include "Tallowin/screens/NewTaskSheet.h"
 #include "Tallowin/screens/SaveFeedbackPanel.h"
+#include "Tallowin/screens/TallowinStyle.h"
 #include "Tallowin/screens/UnavailableSheet.h"
 #include "Tallowin/store/TaskStore.h"
 
@@ -43,6 +44,18 @@ TallowinPresentedSheet::TallowinPresentedSheet(TaskStore &store, QWidget *window
     setObjectName(QStringLiteral("presentedSheet"));
     setWindowModality(Qt::WindowModal);
     setMinimumWidth(520);
+    // A sheet is a card over the window: its face is the card's, a step lighter than the window in the dark.
+    QPalette face = palette();
+    face.setColor(QPalette::Window, TallowinStyle::cardColor(face));
+    setPalette(face);
+    // Fields with room to breathe and a clear focus, the same in every sheet.
+    const QPalette &colours = palette();
+    setStyleSheet(QStringLiteral("QLineEdit, QPlainTextEdit { background: %1; color: %2; border: 1px solid %3;"
+                                 " border-radius: 6px; padding: 5px 7px; selection-background-color: %4; }"
+                                 "QLineEdit:focus, QPlainTextEdit:focus { border: 2px solid %4; padding: 4px 6px; }")
+                      .arg(colours.color(QPalette::Base).name(), colours.color(QPalette::Text).name(),
+                          TallowinStyle::mix(colours.color(QPalette::Base), colours.color(QPalette::Text), 0.25).name(),
+                          TallowinStyle::accent(colours).name()));
     m_feedback = new SaveFeedbackPanel(store, this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(28, 24, 28, 22);

@@ -85,8 +85,18 @@ QImage composed(TallowinApp &window, QWidget *over, QPoint at)
 {
     QImage image = window.grab().toImage();
     QPainter painter(&image);
-    painter.fillRect(image.rect(), QColor(0, 0, 0, over == window.sheetHost() ? 60 : 0));
+    painter.setRenderHint(QPainter::Antialiasing);
+    const bool sheet = over == window.sheetHost();
+    painter.fillRect(image.rect(), QColor(0, 0, 0, sheet ? 60 : 0));
+    // The window manager's frame and shadow, drawn as a desktop would.
+    const QRectF frame = QRectF(QRect(at, over->size())).adjusted(-0.5, -0.5, 0.5, 0.5);
+    for (int step = 1; step <= 10; ++step) {
+        painter.setPen(QPen(QColor(0, 0, 0, 14 - step), 1.0));
+        painter.drawRect(frame.adjusted(-step, -step + 2, step, step + 3));
+    }
     painter.drawPixmap(at, over->grab());
+    painter.setPen(QPen(QColor(0, 0, 0, 60), 1));
+    painter.drawRect(frame);
     return image;
 }
 
