@@ -326,7 +326,12 @@ void DeckCanvas::beginDrag()
     m_dragging = true;
     m_draggedTaskID = m_card->task()->id;
     m_grabPoint = m_pressPosition - QPointF(m_card->pos());
-    m_cardImage = m_card->grab();
+    // Rendered on transparency, so that the card's rounded corners stay round when it tilts.
+    const qreal ratio = devicePixelRatioF();
+    m_cardImage = QPixmap(m_card->size() * ratio);
+    m_cardImage.setDevicePixelRatio(ratio);
+    m_cardImage.fill(Qt::transparent);
+    m_card->render(&m_cardImage, QPoint(), QRegion(), QWidget::DrawChildren);
     // Every further event of the gesture comes here, whatever the card under the pointer does meanwhile.
     grabMouse();
     // The card leaves the tab chain while it is in the hand; the canvas keeps the keys, Esc among them.

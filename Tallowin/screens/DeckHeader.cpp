@@ -82,7 +82,7 @@ DeckHeader::DeckHeader(TaskStore &store, TallowinActions &actions, QWidget *pare
     decks->addAction(actions.completed);
     decks->addAction(actions.withChatGPT);
     decks->addAction(actions.inbox);
-    decks->addSection(QStringLiteral("Saved piles"));
+    decks->addSeparator();
     for (QAction *pile : actions.openPile)
         decks->addAction(pile);
     m_decks->setMenu(decks);

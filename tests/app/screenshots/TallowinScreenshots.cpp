@@ -152,6 +152,12 @@ std::vector<Shot> shots()
         nullptr, nullptr, QSize(900, 720)});
     list.push_back({"panel-file-location", review,
         [](StoreHarness &, TallowinApp &window) { window.header()->statusButton()->click(); }, nullptr});
+    list.push_back({"menu-decks", review,
+        [](StoreHarness &, TallowinApp &window) {
+            QToolButton *decks = window.header()->decksButton();
+            decks->menu()->popup(decks->mapToGlobal(QPoint(0, decks->height() + 2)));
+        },
+        nullptr});
     list.push_back({"panel-discovery", review,
         [](StoreHarness &, TallowinApp &window) { window.header()->findNewTasksButton()->click(); }, nullptr});
     list.push_back({"sheet-completion", review,
