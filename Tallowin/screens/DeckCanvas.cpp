@@ -194,6 +194,9 @@ void DeckCanvas::refresh()
         m_count->setText(queued == 0 ? QString() : QStringLiteral("%1 of %2").arg(done + 1).arg(done + queued));
     }
 
+    // The card in the hand left the front (a reload, another window): the drag is over, nothing happens to it.
+    if (m_dragging && (!task || task->id != m_draggedTaskID))
+        cancelDrag();
     m_card->showTask(task);
     // Lifted: in the hand, or springing back to its place; the next card shows beneath.
     const bool lifted = m_dragging || m_flight == Flight::springBack;

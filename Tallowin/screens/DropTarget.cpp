@@ -3,6 +3,7 @@
 #include "Tallowin/screens/TallowinStyle.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,11 +11,43 @@
 
 namespace tallowin {
 
+namespace {
+
+// A target is a button to assistive technology: its name is its label and pressing it acts on the card in front.
+class DropTargetAccessible : public QAccessibleWidget
+{
+public:
+    explicit DropTargetAccessible(DropTarget *target)
+        : QAccessibleWidget(target, QAccessible::Button)
+    { }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction())
+            emit static_cast<DropTarget *>(widget())->activated();
+    }
+};
+
+QAccessibleInterface *accessibleTarget(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(DropTarget::staticMetaObject.className()) && object && object->isWidgetType())
+        return new DropTargetAccessible(static_cast<DropTarget *>(object));
+    return nullptr;
+}
+
+} // namespace
+
 DropTarget::DropTarget(const QString &label, QColor (*tint)(const QPalette &), QWidget *parent)
     : QWidget(parent)
     , m_label(label)
     , m_tint(tint)
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(&accessibleTarget);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(label);
     setCursor(Qt::PointingHandCursor);

@@ -11,6 +11,7 @@
 #include "tests/app/support/WindowDecks.h"
 #include "tests/app/support/WindowHarness.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QTest>
 #include <QWheelEvent>
@@ -212,6 +213,50 @@ private slots:
         QCOMPARE(dated->accessibleName(), QString("Choose a date…"));
         QTest::mouseClick(dated, Qt::LeftButton);
         QCOMPARE(window.store->presentation(), std::optional(TallowinPresentation::delay(window.currentID())));
+    }
+
+    void aScreenReaderPressesTheTargetsAsButtons()
+    {
+        WindowHarness window(WindowDecks::review());
+        const std::string first = window.currentID();
+        QAccessibleInterface *remove = QAccessible::queryAccessibleInterface(window.canvas().removeTarget());
+        QVERIFY(remove);
+        QCOMPARE(remove->role(), QAccessible::Button);
+        QCOMPARE(remove->text(QAccessible::Name), QString("Remove"));
+        QAccessibleActionInterface *press = remove->actionInterface();
+        QVERIFY(press);
+        QCOMPARE(press->actionNames(), QStringList {QAccessibleActionInterface::pressAction()});
+        press->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(cardOf(*window.store, first).state, TaskState::removed);
+        window.settle();
+
+        const std::string second = window.currentID();
+        QAccessibleInterface *tomorrow
+            = QAccessible::queryAccessibleInterface(window.canvas().delayRail()->target(DelayChoice::tomorrow));
+        QCOMPARE(tomorrow->text(QAccessible::Name), QString("Delay: Tomorrow"));
+        tomorrow->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(cardOf(*window.store, second).delayTarget, std::optional<std::string>("tomorrow"));
+    }
+
+    void aDragEndsWhenItsCardLeavesTheFront()
+    {
+        WindowHarness window(WindowDecks::review());
+        const std::string held = window.currentID();
+        window.drag(window.removeCentre(), false);
+        QVERIFY(window.canvas().isDragging());
+        // Another program completes the card in the hand.
+        TallowinDocument changed = window.harness.readDeck();
+        changed.tasks[0].state = TaskState::completed;
+        changed.revision += 1;
+        window.harness.writeDeck(changed);
+        window.store->reload();
+        window.settle();
+        QVERIFY(!window.canvas().isDragging());
+        QTest::mouseRelease(&window.canvas(), Qt::LeftButton, {}, window.removeCentre());
+        window.settle();
+        QCOMPARE(cardOf(*window.store, held).state, TaskState::completed);
+        QCOMPARE(window.store->review(), TaskReviewInteraction {});
+        QCOMPARE(window.harness.readDeck(), changed);
     }
 
     void theTargetsCarryTheirLabels()
