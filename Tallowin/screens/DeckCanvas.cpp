@@ -1,9 +1,9 @@
 #include "Tallowin/screens/DeckCanvas.h"
 
 #include "Tallowin/presentation/TaskReviewDrag.h"
+#include "Tallowin/screens/CardFlight.h"
 #include "Tallowin/screens/DelayRail.h"
 #include "Tallowin/screens/EmptyStateView.h"
-#include "Tallowin/screens/Motion.h"
 #include "Tallowin/screens/RemoveTarget.h"
 #include "Tallowin/screens/ScrollWheelCycleMonitor.h"
 #include "Tallowin/screens/TallowinActions.h"
@@ -28,14 +28,6 @@ namespace tallowin {
 
 namespace {
 
-constexpr int springBackMs = 200;
-constexpr int dropMs = 180;
-constexpr int hoverMs = 120;
-// The card shrinks while it is over a target, so that the target stays in sight.
-constexpr double tuckedScale = 0.3;
-constexpr double droppedScale = 0.08;
-constexpr double maximumTilt = 4;
-
 CanvasPoint canvasPoint(QPointF point)
 {
     return {point.x(), point.y()};
@@ -46,39 +38,8 @@ QRectF rectOf(const CanvasRect &frame)
     return {frame.origin.x, frame.origin.y, frame.size.width, frame.size.height};
 }
 
-double tiltFor(double dx)
-{
-    return std::clamp(dx / 40.0, -maximumTilt, maximumTilt);
-}
-
 // Targets narrower than this show nothing legible; the keys and the delay sheet serve instead.
 constexpr int narrowestTarget = 96;
-
-// Draws the card in flight above every other part of the canvas, targets included; clicks pass through it.
-class FlightLayer : public QWidget
-{
-public:
-    FlightLayer(std::function<void(QPainter &)> paint, QWidget *parent)
-        : QWidget(parent)
-        , m_paint(std::move(paint))
-    {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAttribute(Qt::WA_NoSystemBackground);
-        setFocusPolicy(Qt::NoFocus);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        m_paint(painter);
-    }
-
-private:
-    std::function<void(QPainter &)> m_paint;
-};
 
 } // namespace
 
@@ -120,7 +81,8 @@ DeckCanvas::DeckCanvas(TaskStore &store, TallowinActions &actions, QWidget *pare
     m_preview->hide();
     m_card = new TaskCard(store, actions, this);
     m_card->installEventFilter(this);
-    m_layer = new FlightLayer([this](QPainter &painter) { paintMovingCard(painter); }, this);
+    m_flight = new CardFlight(this);
+    connect(m_flight, &CardFlight::landed, this, &DeckCanvas::landed);
     m_monitor = new ScrollWheelCycleMonitor(this);
     m_monitor->setAction([this] {
         if (!m_dragging && !m_store.review().isDropping)
@@ -134,18 +96,6 @@ DeckCanvas::DeckCanvas(TaskStore &store, TallowinActions &actions, QWidget *pare
         setTabOrder(previous, m_rail->target(choice));
         previous = m_rail->target(choice);
     }
-
-    m_animation.setStartValue(0.0);
-    m_animation.setEndValue(1.0);
-    connect(&m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
-        m_progress = value.toDouble();
-        m_layer->update();
-    });
-    connect(&m_animation, &QVariantAnimation::finished, this, &DeckCanvas::motionFinished);
-    connect(&m_hoverAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
-        m_hoverBlend = value.toDouble();
-        m_layer->update();
-    });
 
     for (const auto signal : {&TaskStore::documentChanged, &TaskStore::reviewChanged, &TaskStore::hasLoadedChanged})
         connect(&m_store, signal, this, &DeckCanvas::refresh);
@@ -172,7 +122,7 @@ QRect DeckCanvas::cardRect() const
 
 bool DeckCanvas::isAnimating() const
 {
-    return m_flight != Flight::none;
+    return m_flight->flying() != CardFlight::Kind::none;
 }
 
 void DeckCanvas::refresh()
@@ -199,7 +149,7 @@ void DeckCanvas::refresh()
         cancelDrag();
     m_card->showTask(task);
     // Lifted: in the hand, or springing back to its place; the next card shows beneath.
-    const bool lifted = m_dragging || m_flight == Flight::springBack;
+    const bool lifted = m_dragging || m_flight->flying() == CardFlight::Kind::springBack;
     // The focus stays in the canvas when the last card goes, instead of jumping to the header.
     const bool cardHadFocus = !task && (m_card->hasFocus() || m_card->isAncestorOf(QApplication::focusWidget()));
     m_card->setVisible(task && !lifted);
@@ -223,12 +173,11 @@ void DeckCanvas::refresh()
     // A pile lights up only where a release would drop the card on it.
     m_rail->showState(review.dragSide == DragSide::right || review.delayRailPinned,
         review.dragSide == DragSide::left ? std::nullopt : review.hoveredDelayChoice);
-    const bool targetsShown = task.has_value() || m_dragging || m_flight == Flight::drop;
+    const bool targetsShown = task.has_value() || m_dragging || m_flight->flying() == CardFlight::Kind::drop;
     m_remove->setVisible(targetsShown && m_remove->width() >= narrowestTarget);
     m_rail->setVisible(
         targetsShown && !zones().delayFrames.empty() && zones().delayFrames.front().size.width >= narrowestTarget);
     update();
-    m_layer->update();
 }
 
 void DeckCanvas::focusContent()
@@ -283,8 +232,8 @@ void DeckCanvas::layoutContents()
     const QRect card = cardRect();
     const int emptyWidth = std::min(width() - 48, 560);
     m_empty->setGeometry(QRect(card.center().x() - emptyWidth / 2, card.center().y() - 130, emptyWidth, 260));
-    m_layer->setGeometry(rect());
-    m_layer->raise();
+    m_flight->setGeometry(rect());
+    m_flight->raise();
     m_monitor->setGeometry(rect());
     m_monitor->raise();
     refresh();
@@ -299,7 +248,7 @@ void DeckCanvas::resizeEvent(QResizeEvent *)
 
 void DeckCanvas::pressAt(QPointF position)
 {
-    if (!m_card->task() || !m_card->isVisible() || m_store.review().isDropping || m_flight != Flight::none)
+    if (!m_card->task() || !m_card->isVisible() || m_store.review().isDropping || isAnimating())
         return;
     if (!m_card->geometry().contains(position.toPoint()))
         return;
@@ -316,25 +265,17 @@ void DeckCanvas::moveTo(QPointF position)
             return;
         beginDrag();
     }
-    m_pointer = position;
     const QPointF translation = position - m_pressPosition;
     m_store.setReview(TaskReviewDrag::changed(
         m_store.review(), m_draggedTaskID, canvasPoint(position), {translation.x(), translation.y()}, zones()));
-    setOverTarget(overTarget());
-    m_layer->update();
+    m_flight->follow(position, overTarget());
 }
 
 void DeckCanvas::beginDrag()
 {
     m_dragging = true;
     m_draggedTaskID = m_card->task()->id;
-    m_grabPoint = m_pressPosition - QPointF(m_card->pos());
-    // Rendered on transparency, so that the card's rounded corners stay round when it tilts.
-    const qreal ratio = devicePixelRatioF();
-    m_cardImage = QPixmap(m_card->size() * ratio);
-    m_cardImage.setDevicePixelRatio(ratio);
-    m_cardImage.fill(Qt::transparent);
-    m_card->render(&m_cardImage, QPoint(), QRegion(), QWidget::DrawChildren);
+    m_flight->lift(*m_card, m_pressPosition - QPointF(m_card->pos()), m_pressPosition);
     // Every further event of the gesture comes here, whatever the card under the pointer does meanwhile.
     grabMouse();
     // The card leaves the tab chain while it is in the hand; the canvas keeps the keys, Esc among them.
@@ -354,7 +295,7 @@ void DeckCanvas::releaseAt(QPointF position)
         return;
     m_dragging = false;
     releaseMouse();
-    m_pointer = position;
+    m_flight->follow(position, overTarget());
     const QPointF translation = position - m_pressPosition;
     const TaskReviewDrag::Outcome outcome
         = TaskReviewDrag::ended(m_store.review(), canvasPoint(position), {translation.x(), translation.y()}, zones());
@@ -373,7 +314,7 @@ void DeckCanvas::releaseAt(QPointF position)
         }
         const QRectF target = outcome.kind == Kind::remove ? rectOf(layout.removeFrame)
                                                            : rectOf(layout.delayFrames[std::size_t(*outcome.choice)]);
-        animate(Flight::drop, {target.center(), droppedScale, 0});
+        m_flight->dropInto(target.center());
         return;
     }
     case Kind::pinRail:
@@ -388,7 +329,7 @@ void DeckCanvas::releaseAt(QPointF position)
         m_store.setReview(outcome.review);
         break;
     }
-    animate(Flight::springBack, {QRectF(cardRect()).center(), 1, 0});
+    m_flight->springBack(QRectF(cardRect()).center());
 }
 
 bool DeckCanvas::cancelDrag()
@@ -399,7 +340,7 @@ bool DeckCanvas::cancelDrag()
     m_pressing = false;
     releaseMouse();
     m_store.setReview(TaskReviewDrag::cancelled(m_store.review()));
-    animate(Flight::springBack, {QRectF(cardRect()).center(), 1, 0});
+    m_flight->springBack(QRectF(cardRect()).center());
     return true;
 }
 
@@ -410,62 +351,9 @@ bool DeckCanvas::overTarget() const
     return review.removeTargetIsHighlighted || (review.hoveredDelayChoice && review.dragSide != DragSide::left);
 }
 
-DeckCanvas::Pose DeckCanvas::heldPose() const
+void DeckCanvas::landed(CardFlight::Kind finished)
 {
-    const QSizeF size = QSizeF(m_cardImage.size()) / std::max(1.0, m_cardImage.devicePixelRatio());
-    const QPointF centreOffset = QPointF(size.width() / 2, size.height() / 2) - m_grabPoint;
-    const Pose held {m_pointer + centreOffset, 1.0, tiltFor(m_pointer.x() - m_pressPosition.x())};
-    // Over a target the card shrinks and tucks beside the pointer, towards the middle, so the target stays readable.
-    const double direction = m_pointer.x() > width() / 2.0 ? -1 : 1;
-    const Pose tucked {m_pointer + QPointF(direction * (size.width() * tuckedScale / 2 + 72), -8), tuckedScale, 0};
-    const double h = m_hoverBlend;
-    return {held.centre + (tucked.centre - held.centre) * h, held.scale + (tucked.scale - held.scale) * h,
-        held.rotation * (1 - h)};
-}
-
-void DeckCanvas::setOverTarget(bool over)
-{
-    if (over == m_tucked)
-        return;
-    m_tucked = over;
-    m_hoverAnimation.stop();
-    const double wanted = over ? 1.0 : 0.0;
-    const int duration = tallowin::Motion::duration(hoverMs);
-    if (duration == 0) {
-        m_hoverBlend = wanted;
-        return;
-    }
-    m_hoverAnimation.setStartValue(m_hoverBlend);
-    m_hoverAnimation.setEndValue(wanted);
-    m_hoverAnimation.setDuration(duration);
-    m_hoverAnimation.start();
-}
-
-void DeckCanvas::animate(Flight flight, Pose to)
-{
-    m_hoverAnimation.stop();
-    m_flight = flight;
-    m_from = heldPose();
-    m_to = to;
-    m_progress = 0;
-    const int duration = tallowin::Motion::duration(flight == Flight::drop ? dropMs : springBackMs);
-    if (duration == 0) {
-        motionFinished();
-        return;
-    }
-    m_animation.setDuration(duration);
-    m_animation.setEasingCurve(flight == Flight::drop ? QEasingCurve::InCubic : QEasingCurve::OutBack);
-    m_animation.start();
-}
-
-void DeckCanvas::motionFinished()
-{
-    const Flight finished = std::exchange(m_flight, Flight::none);
-    m_cardImage = QPixmap();
-    m_progress = 0;
-    m_hoverBlend = 0;
-    m_tucked = false;
-    if (finished == Flight::drop)
+    if (finished == CardFlight::Kind::drop)
         m_store.setReview(TaskReviewDrag::dropFinished(m_store.review()));
     refresh();
     if (hasFocus() && m_card->isVisible())
@@ -522,7 +410,7 @@ void DeckCanvas::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (!m_card->task() && m_flight == Flight::none)
+    if (!m_card->task() && !isAnimating())
         return;
     paintCardsBehind(painter);
     if (m_card->isVisible() || m_preview->isVisible())
@@ -570,31 +458,6 @@ void DeckCanvas::paintIndicator(QPainter &painter)
         painter.drawRoundedRect(QRectF(x, y, indicatorWidth - 4, index == 0 ? pill * 2 : pill), 3, 3);
         y += (index == 0 ? pill * 2 : pill) + spacing;
     }
-}
-
-void DeckCanvas::paintMovingCard(QPainter &painter)
-{
-    if (m_cardImage.isNull() || (!m_dragging && m_flight == Flight::none))
-        return;
-    Pose pose = heldPose();
-    double opacity = 1;
-    if (m_flight != Flight::none) {
-        const double t = m_progress;
-        pose = {m_from.centre + (m_to.centre - m_from.centre) * t, m_from.scale + (m_to.scale - m_from.scale) * t,
-            m_from.rotation + (m_to.rotation - m_from.rotation) * t};
-        if (m_flight == Flight::drop)
-            opacity = 1 - t;
-    }
-    const QSizeF size = QSizeF(m_cardImage.size()) / m_cardImage.devicePixelRatio();
-    painter.save();
-    painter.setOpacity(opacity);
-    painter.translate(pose.centre);
-    painter.rotate(pose.rotation);
-    painter.scale(pose.scale, pose.scale);
-    painter.translate(-size.width() / 2, -size.height() / 2);
-    TallowinStyle::paintShadow(painter, QRectF(QPointF(), size), TallowinStyle::cardRadius, palette());
-    painter.drawPixmap(QPointF(), m_cardImage);
-    painter.restore();
 }
 
 } // namespace tallowin

@@ -1,11 +1,9 @@
 #pragma once
 
+#include "Tallowin/screens/CardFlight.h"
 #include "TallowinCore/canvas/TaskDropZoneLayout.h"
 #include "TallowinCore/document/TaskItem.h"
 
-#include <QPixmap>
-#include <QPointer>
-#include <QVariantAnimation>
 #include <QWidget>
 
 #include <optional>
@@ -74,15 +72,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    enum class Flight { none, springBack, drop };
-    // Where the card in flight is drawn: its centre, its size and its tilt in degrees.
-    struct Pose
-    {
-        QPointF centre;
-        double scale = 1;
-        double rotation = 0;
-    };
-
     void refresh();
     std::optional<TaskItem> nextTask() const;
     void layoutContents();
@@ -91,12 +80,7 @@ private:
     void releaseAt(QPointF position);
     void beginDrag();
     bool overTarget() const;
-    Pose heldPose() const;
-    void setOverTarget(bool over);
-    void animate(Flight flight, Pose to);
-    void motionFinished();
-    // The card's drawn frame while it follows the pointer or animates.
-    void paintMovingCard(QPainter &painter);
+    void landed(CardFlight::Kind kind);
     void paintCardsBehind(QPainter &painter);
     void paintIndicator(QPainter &painter);
 
@@ -107,7 +91,7 @@ private:
     QPushButton *m_back;
     TaskCard *m_card;
     TaskCard *m_preview;
-    QWidget *m_layer;
+    CardFlight *m_flight;
     EmptyStateView *m_empty;
     RemoveTarget *m_remove;
     DelayRail *m_rail;
@@ -117,23 +101,10 @@ private:
     bool m_pressing = false;
     bool m_dragging = false;
     QPointF m_pressPosition;
-    QPointF m_pointer;
-    QPointF m_grabPoint;
     std::string m_draggedTaskID;
-    QPixmap m_cardImage;
     bool m_cardHadFocus = false;
     // What the rail was pinned for: it closes when another card comes to the front.
     std::optional<std::string> m_pinnedFor;
-
-    Flight m_flight = Flight::none;
-    QVariantAnimation m_animation;
-    Pose m_from;
-    Pose m_to;
-    double m_progress = 0;
-    // 0 while the card hangs from the hand, 1 while it is tucked beside the pointer over a target.
-    QVariantAnimation m_hoverAnimation;
-    double m_hoverBlend = 0;
-    bool m_tucked = false;
 };
 
 } // namespace tallowin
