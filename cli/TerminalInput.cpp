@@ -89,8 +89,9 @@ std::optional<std::string> readSecretLine(const std::string &prompt)
 {
     if (!standardInputIsTerminal())
         return nextLine();
-    showPrompt(prompt);
+    // Echo goes off before the prompt shows, so nothing typed after the prompt is shown, nor flushed away.
     const EchoOff quiet;
+    showPrompt(prompt);
     return nextLine();
 }
 

@@ -7,6 +7,9 @@ packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev git python3 tzdata locales
     libsimdjson-dev libicu-dev libboost-url1.81-dev libssl-dev libcurl4-openssl-dev libcli11-dev
     qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev libmimalloc-dev nodejs
+    fonts-dejavu-core dbus-daemon
+    # The real-window test: a virtual X server, a window manager and X input, with Qt's X11 platform plugin.
+    xvfb openbox xdotool qt6-qpa-plugins
 )
 # The sync tests' server runs on Node. Some Node builds bundle npm and conflict with Debian's npm package.
 if ! command -v npm >/dev/null; then

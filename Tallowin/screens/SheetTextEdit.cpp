@@ -21,6 +21,19 @@ SheetTextEdit::SheetTextEdit(ReturnKey returnKey, QWidget *parent)
     setTabChangesFocus(true);
 }
 
+SheetTextEdit::SheetTextEdit(const QString &placeholder, QWidget *parent)
+    : SheetTextEdit(ReturnKey::saves, parent)
+{
+    setPlaceholderText(placeholder);
+    setAccessibleName(placeholder);
+}
+
+QSize SheetTextEdit::sizeHint() const
+{
+    const int lines = 4;
+    return {420, fontMetrics().lineSpacing() * lines + 2 * (frameWidth() + int(document()->documentMargin()))};
+}
+
 bool SheetTextEdit::event(QEvent *event)
 {
     if (event->type() == QEvent::ShortcutOverride) {

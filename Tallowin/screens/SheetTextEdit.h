@@ -14,8 +14,11 @@ public:
     enum class ReturnKey { saves, startsLine };
 
     explicit SheetTextEdit(ReturnKey returnKey, QWidget *parent = nullptr);
+    // A field whose Return saves, named for screen readers by its placeholder, the label people see.
+    SheetTextEdit(const QString &placeholder, QWidget *parent);
 
     QString text() const { return toPlainText(); }
+    QSize sizeHint() const override;
 
 protected:
     bool event(QEvent *event) override;

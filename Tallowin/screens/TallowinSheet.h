@@ -26,6 +26,10 @@ public:
     // What Return does: the sheet's primary action, when it is enabled.
     virtual void submit() { }
 
+signals:
+    // The heading changed, as when a sheet moves on to a second step.
+    void titleChanged();
+
 protected:
     TaskStore &store() const { return m_store; }
 

@@ -304,7 +304,7 @@ std::optional<TaskItem> TaskStore::currentTask() const
     if (m_review.pileCarousel) {
         id = m_review.pileCarousel->currentTaskID();
     } else {
-        const std::vector<std::string> queue = TallowinReviewQueue::ids(*m_document);
+        const std::vector<std::string> &queue = reviewQueueIDs();
         if (!queue.empty())
             id = queue.front();
     }
@@ -315,6 +315,13 @@ std::optional<TaskItem> TaskStore::currentTask() const
             return task;
     }
     return std::nullopt;
+}
+
+const std::vector<std::string> &TaskStore::reviewQueueIDs() const
+{
+    if (!m_reviewQueueIDs)
+        m_reviewQueueIDs = TallowinReviewQueue::ids(*m_document);
+    return *m_reviewQueueIDs;
 }
 
 std::vector<TaskItem> TaskStore::orderedTasks() const
@@ -328,6 +335,7 @@ void TaskStore::setDocument(
     std::shared_ptr<const TallowinDocument> document, NotificationRule::Arrival arrival, bool prepareNextCopy)
 {
     const std::shared_ptr<const TallowinDocument> before = std::exchange(m_document, std::move(document));
+    m_reviewQueueIDs.reset();
     m_spare.reset();
     emit documentChanged();
     if (m_services.notifier && arrival != NotificationRule::Arrival::ownChange) {

@@ -108,9 +108,13 @@ public:
     // The environment the store was made with; the settings screen reads the sync switches from it.
     const Environment &environment() const { return m_services.environment; }
 
+    // The store's clock, for screens that propose a time (the custom date).
+    TallowinInstant now() const { return m_services.clock(); }
     DeckHeaderPresentation headerPresentation() const;
     // The card the review canvas shows: the current card of a browsed pile, else the head of the review queue.
     std::optional<TaskItem> currentTask() const;
+    // The review queue of the published deck as card IDs, worked out once per deck: every part of the window asks.
+    const std::vector<std::string> &reviewQueueIDs() const;
     // Highlighted cards first, then by order.
     std::vector<TaskItem> orderedTasks() const;
     // The empty deck shown before the first load and written when no file exists.
@@ -167,13 +171,13 @@ public:
     bool commitChange(const Compute &compute, const Change &change);
     void undo();
 
-    // The actions on the deck. Each does nothing while the deck has not loaded, a save is written or a load runs;
-    // those that answer say whether the change was published and its save started, so a sheet knows to close.
+    // The actions on the deck. Each does nothing while the deck has not loaded, a save is written or a load runs.
+    // Those a sheet calls answer whether the change was accepted, so that the sheet closes only then.
     bool addTask(const std::string &title, const std::string &context, const std::string &person);
-    void complete(const std::string &taskID, const std::string &outcome);
-    void delay(const std::string &taskID, DelayChoice choice, std::optional<TallowinInstant> customDate = {},
+    bool complete(const std::string &taskID, const std::string &outcome);
+    bool delay(const std::string &taskID, DelayChoice choice, std::optional<TallowinInstant> customDate = {},
         const std::string &note = {});
-    void remove(const std::string &taskID);
+    bool remove(const std::string &taskID);
     bool restore(const std::string &taskID);
     void nextCard(const std::string &taskID);
     void beginRun();
@@ -181,7 +185,7 @@ public:
     bool merge(const std::string &primaryID, const std::set<std::string> &selectedIDs, const std::string &title);
     bool acceptCandidate(const TaskCandidate &reviewed);
     bool dismissCandidate(const std::string &candidateID);
-    void changePerson(const std::string &taskID, const std::string &person);
+    bool changePerson(const std::string &taskID, const std::string &person);
     bool requestAgentAction(const std::string &taskID, const std::string &instruction);
 
     // Presentation only: nothing is saved.
@@ -193,6 +197,11 @@ public:
     void setReview(const TaskReviewInteraction &review);
     void clearNotice();
     void clearErrorMessage();
+    // A failure outside the deck that the user should read, such as a file that could not be revealed.
+    void reportError(std::string message);
+    // Opens a card's source link in the browser; only web links are opened, anything else is refused with a
+    // sentence in errorMessage, as is a link no application took.
+    bool openSourceLink(const std::string &link);
 
     // The user's "Sync now": a run that may ask to unlock the keyring that holds the sync password.
     void syncNow();
@@ -269,6 +278,7 @@ private:
 
     Services m_services;
     std::shared_ptr<const TallowinDocument> m_document;
+    mutable std::optional<std::vector<std::string>> m_reviewQueueIDs;
     // A private copy of *m_document, when the worker has made one since it was published.
     std::shared_ptr<TallowinDocument> m_spare;
     bool m_hasLoaded = false;

@@ -1,3 +1,4 @@
+#include "Tallowin/presentation/SourceLink.h"
 #include "Tallowin/store/TaskStore.h"
 #include "TallowinCore/workflow/ActionNotice.h"
 
@@ -71,7 +72,7 @@ bool TaskStore::addTask(const std::string &title, const std::string &context, co
         taskChange(ActionNotice::taskAdded()));
 }
 
-void TaskStore::complete(const std::string &taskID, const std::string &outcome)
+bool TaskStore::complete(const std::string &taskID, const std::string &outcome)
 {
     const bool committed = commitChange(
         [&](Working &working, TallowinInstant now) {
@@ -80,9 +81,10 @@ void TaskStore::complete(const std::string &taskID, const std::string &outcome)
         validatedTaskChange(ActionNotice::completed(titleOf(taskID))));
     if (committed)
         leaveReview(taskID);
+    return committed;
 }
 
-void TaskStore::delay(
+bool TaskStore::delay(
     const std::string &taskID, DelayChoice choice, std::optional<TallowinInstant> customDate, const std::string &note)
 {
     const TallowinInstant date = customDate.value_or(m_services.clock());
@@ -93,9 +95,10 @@ void TaskStore::delay(
         validatedTaskChange(ActionNotice::delayed(titleOf(taskID), choice)));
     if (committed)
         leaveReview(taskID);
+    return committed;
 }
 
-void TaskStore::remove(const std::string &taskID)
+bool TaskStore::remove(const std::string &taskID)
 {
     const bool committed = commitChange(
         [&](Working &working, TallowinInstant now) {
@@ -104,6 +107,7 @@ void TaskStore::remove(const std::string &taskID)
         validatedTaskChange(ActionNotice::removed()));
     if (committed)
         leaveReview(taskID);
+    return committed;
 }
 
 bool TaskStore::restore(const std::string &taskID)
@@ -191,9 +195,9 @@ bool TaskStore::dismissCandidate(const std::string &candidateID)
         validatedTaskChange(ActionNotice::dismissedCandidate()));
 }
 
-void TaskStore::changePerson(const std::string &taskID, const std::string &person)
+bool TaskStore::changePerson(const std::string &taskID, const std::string &person)
 {
-    commitChange(
+    return commitChange(
         [&](Working &working, TallowinInstant now) {
             return TallowinDirectEdit::changingPerson(working.current(), taskID, person, now);
         },
@@ -270,6 +274,24 @@ void TaskStore::clearNotice()
 void TaskStore::clearErrorMessage()
 {
     setErrorMessage(std::nullopt);
+}
+
+void TaskStore::reportError(std::string message)
+{
+    setErrorMessage(std::move(message));
+}
+
+bool TaskStore::openSourceLink(const std::string &link)
+{
+    if (const std::optional<std::string> refusal = SourceLink::refusal(link)) {
+        setErrorMessage(*refusal);
+        return false;
+    }
+    if (!m_services.openLink || !m_services.openLink(link)) {
+        setErrorMessage(std::string(SourceLink::noBrowser));
+        return false;
+    }
+    return true;
 }
 
 } // namespace tallowin

@@ -50,6 +50,12 @@ protected:
     }
     std::string fileText() const { return folder.read("config/Tallowin/sync-url"); }
     std::string fileName() const { return folder.path("config/Tallowin/sync-url").string(); }
+    // The address the file keeps, on its one line.
+    TallowinSyncAddress fileAddress() const
+    {
+        const std::string text = fileText();
+        return TallowinSyncAddress::parse(std::string_view(text).substr(0, text.find('\n')));
+    }
     std::string account() const { return std::string(CouchTestServer::userName) + " at " + server->plainDatabaseURL(); }
     std::map<std::pair<std::string, std::string>, std::string> storedPassword(const std::string &password) const
     {
@@ -121,7 +127,7 @@ TEST_F(SyncSetup, APasswordInTheFileMovesIntoTheStore)
         "Moved the password for " + account() + " into the test's keyring. The address, without the password, is in "
             + fileName() + ".");
     EXPECT_EQ(passwords->stored(), storedPassword(CouchTestServer::password));
-    EXPECT_EQ(TallowinSyncAddress::parse(fileText()).password, std::nullopt);
+    EXPECT_EQ(fileAddress().password, std::nullopt);
     EXPECT_EQ(TallowinSyncSetup::movePasswordIntoStore(*passwords, environment()),
         "The address in use carries no password; there is nothing to move.");
 
@@ -138,7 +144,7 @@ TEST_F(SyncSetup, ForgettingRemovesThePasswordWhereverItIsAndKeepsTheAddress)
     EXPECT_EQ(TallowinSyncSetup::forget(*passwords, environment()),
         "Removed the sync password for " + account() + " from the Secret Service.");
     EXPECT_TRUE(passwords->stored().empty());
-    EXPECT_EQ(TallowinSyncAddress::parse(fileText()).user, CouchTestServer::userName);
+    EXPECT_EQ(fileAddress().user, CouchTestServer::userName);
     EXPECT_EQ(
         TallowinSyncSetup::forget(*passwords, environment()), "No sync password is stored for " + account() + ".");
 
@@ -147,7 +153,7 @@ TEST_F(SyncSetup, ForgettingRemovesThePasswordWhereverItIsAndKeepsTheAddress)
     passwords->failWith(std::make_exception_ptr(TallowinSecretServiceError::notRunning()));
     EXPECT_EQ(TallowinSyncSetup::forget(*passwords, environment()),
         "Removed the password for " + account() + " from " + fileName() + ".");
-    EXPECT_EQ(TallowinSyncAddress::parse(fileText()).password, std::nullopt);
+    EXPECT_EQ(fileAddress().password, std::nullopt);
     EXPECT_THROW_SENTENCE(TallowinSecretServiceError, TallowinSecretServiceError::notRunning(),
         TallowinSyncSetup::forget(*passwords, environment()));
 
