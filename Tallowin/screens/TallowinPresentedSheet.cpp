@@ -98,6 +98,8 @@ void TallowinPresentedSheet::sync()
         m_shown = presentation;
         if (presentation) {
             m_sheet = m_factory(m_store, *presentation, this);
+            // A sheet that sized itself asks for that room; the layout alone would shrink it to its least.
+            m_sheetSize = m_sheet->testAttribute(Qt::WA_Resized) ? m_sheet->size() : QSize();
             layout()->addWidget(m_sheet);
             connect(m_sheet, &TallowinSheet::titleChanged, this, &TallowinPresentedSheet::updateTitle);
         }
@@ -113,7 +115,6 @@ void TallowinPresentedSheet::sync()
         return;
     }
     updateTitle();
-    adjustSize();
     if (!isVisible()) {
         show();
         m_sheet->setFocus();
@@ -126,7 +127,20 @@ void TallowinPresentedSheet::updateTitle()
         return;
     setWindowTitle(m_sheet->title());
     setAccessibleName(m_sheet->title());
+    fitToSheet();
+}
+
+void TallowinPresentedSheet::fitToSheet()
+{
     adjustSize();
+    if (!m_sheetSize.isValid())
+        return;
+    const QMargins margins = layout()->contentsMargins();
+    QSize wanted = m_sheetSize.grownBy(margins).expandedTo(size());
+    // Never larger than the window it covers, with a little of the window showing around it.
+    if (const QWidget *window = parentWidget())
+        wanted = wanted.boundedTo(window->size() - QSize(48, 48)).expandedTo(minimumSizeHint());
+    resize(wanted);
 }
 
 void TallowinPresentedSheet::keyPressEvent(QKeyEvent *event)

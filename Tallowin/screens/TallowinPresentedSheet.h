@@ -43,11 +43,13 @@ public slots:
 private:
     void sync();
     void updateTitle();
+    void fitToSheet();
 
     TaskStore &m_store;
     SheetFactory m_factory;
     SaveFeedbackPanel *m_feedback;
     QPointer<TallowinSheet> m_sheet;
+    QSize m_sheetSize;
     std::optional<TallowinPresentation> m_shown;
     std::optional<std::string> m_customDateFor;
 };

@@ -159,6 +159,8 @@ TallowinSettingsView::TallowinSettingsView(TaskStore &store, const TallowinPrese
     scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->viewport()->setAutoFillBackground(false);
+    // setWidget() makes the content paint the window colour; the sheet's face should show through instead.
+    content->setAutoFillBackground(false);
 
     m_saveResult = label(QString(), SheetStyle::Role::sectionTitle, this);
     m_saveReason = label(QString(), SheetStyle::Role::secondary, this);

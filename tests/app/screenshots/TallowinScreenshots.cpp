@@ -1,4 +1,4 @@
-// Renders every state of home and every sheet of the review loop, light and dark, to PNG files:
+// Renders every state of home and every sheet, light and dark, to PNG files:
 //   tallowin-screenshots DIR
 // The store runs on the test harness (fixed clock, hand-driven executors), so each picture is the same every time.
 #include "Tallowin/platform/TallowinAppearance.h"
@@ -189,8 +189,17 @@ std::vector<Shot> shots()
         sheetOf});
     list.push_back({"sheet-new-task-empty", review,
         [](StoreHarness &, TallowinApp &window) { window.actions().newTask->trigger(); }, sheetOf});
-    list.push_back({"sheet-not-available", review,
-        [](StoreHarness &, TallowinApp &window) { window.actions().readFullTask->trigger(); }, sheetOf});
+    const auto trigger = [](QAction *(*pick)(TallowinApp &)) {
+        return [pick](StoreHarness &, TallowinApp &window) { pick(window)->trigger(); };
+    };
+    list.push_back(
+        {"sheet-details", review, trigger([](TallowinApp &w) { return w.actions().readFullTask; }), sheetOf});
+    list.push_back({"sheet-action", review, trigger([](TallowinApp &w) { return w.actions().askChatGPT; }), sheetOf});
+    list.push_back({"sheet-merge", review, trigger([](TallowinApp &w) { return w.actions().mergeTasks; }), sheetOf});
+    list.push_back({"sheet-all-tasks", review, trigger([](TallowinApp &w) { return w.actions().allTasks; }), sheetOf});
+    list.push_back({"sheet-inbox", review, trigger([](TallowinApp &w) { return w.actions().inbox; }), sheetOf});
+    list.push_back({"sheet-settings", review, trigger([](TallowinApp &w) { return w.actions().settings; }), sheetOf,
+        QSize(1600, 1100)});
     return list;
 }
 
