@@ -5,7 +5,8 @@ Usage: test_real_window.py TALLOWIN TALLOWIN_CLI
 
 The test starts its own X server (Xvfb), session bus and window manager (openbox), opens tallowin on a temporary
 deck through TALLOWIN_FILE_PATH and works it with real X input from xdotool: keys, drags of the card onto a pile and
-onto the remove target, wheel clicks, and a new task typed into its sheet. Controls are found through the
+onto the remove target, wheel clicks, a new task typed into its sheet, an agent request, a merge of two cards, a
+candidate of the inbox accepted and one dismissed, and a setting changed. Controls are found through the
 accessibility bus by the names people read. After each step it waits, by polling, until `tallowin-cli show` and
 `tallowin-cli queue` report the change. Everything it started is stopped at the end, whatever happened."""
 
@@ -181,6 +182,24 @@ class Accessibility:
         first = int(re.search(r"\[(?:uint32 )?(\d+)", reply).group(1))
         return bool(first & (1 << STATE_ENABLED))
 
+    def shown_names(self):
+        """Every name of the shown tree, for a failure's message."""
+        names = []
+
+        def visit(dest, path, depth):
+            box = self.extents(dest, path)
+            if depth > 14 or (depth >= 2 and (box[2] == 0 or box[3] == 0)):
+                return
+            name = self.name(dest, path)
+            if name:
+                names.append(name)
+            for child in self.children(dest, path):
+                visit(*child, depth + 1)
+
+        for dest, path in self.children("org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root"):
+            visit(dest, path, 0)
+        return names
+
     def find(self, wanted):
         """The shown controls with the given names: {name: (dest, path, extents)}. Hidden subtrees are skipped,
         menus are not opened."""
@@ -217,10 +236,33 @@ class Deck:
         return out.stdout
 
     def cards(self):
-        return {card["title"]: card for card in json.loads(self.run("show"))["tasks"]}
+        return {card["title"]: card for card in self.all_cards()}
+
+    def all_cards(self):
+        return json.loads(self.run("show"))["tasks"]
 
     def queue(self):
         return [line.split("\t")[2] for line in self.run("queue").splitlines() if line]
+
+    def pending(self):
+        return [candidate["title"] for candidate in json.loads(self.run("show"))["pendingCandidates"]]
+
+    def suggest(self, titles):
+        """Puts suggested tasks into the inbox, as a discovery scan leaves them, while nothing else writes."""
+        with open(self.path) as file:
+            text = file.read()
+        begin = text.index("{", text.index("<!-- TALLOWIN_DATA_BEGIN -->"))
+        end = text.rindex("}", 0, text.index("<!-- TALLOWIN_DATA_END -->")) + 1
+        deck = json.loads(text[begin:end])
+        for number, title in enumerate(titles, 1):
+            deck["pendingCandidates"].append({
+                "id": f"candidate-{number}", "person": "Ada", "title": title, "context": "Seen in a thread",
+                "kind": "open", "classificationReason": "Asked for a follow-up",
+                "discoveredAt": "2026-03-14T09:00:00.000Z",
+                "source": {"label": "#general", "url": f"https://example.slack.com/archives/C02/p{number}"}})
+        with open(self.path, "w") as file:
+            file.write(text[:begin] + json.dumps(deck, indent=2, sort_keys=True, ensure_ascii=False) + text[end:])
+        self.run("check")
 
 
 def centre(box):
@@ -245,7 +287,10 @@ class Driver:
         whose name is the title of the card in front), so later calls only read where it is now."""
         missing = [name for name in names if name not in self.known]
         if missing:
-            self.known.update(wait_for(f"the controls {missing}", lambda: self._all(missing)))
+            try:
+                self.known.update(wait_for(f"the controls {missing}", lambda: self._all(missing)))
+            except Failure as failure:
+                raise Failure(f"{failure}; shown: {self.a11y.shown_names()}") from None
         return {name: self.known[name][:2] + (self.a11y.extents(*self.known[name][:2]),) for name in names}
 
     def _all(self, names):
@@ -274,6 +319,16 @@ class Driver:
             y = start[1] + (end[1] - start[1]) * step // steps
             self.xdotool("mousemove", "--sync", str(x), str(y))
         self.xdotool("mouseup", "1")
+
+    def click(self, name):
+        """A left click in the middle of the shown control of that name, looked up anew: sheets come and go."""
+        self.known.pop(name, None)
+        box = self.controls(name)[name][2]
+        self.focus_pointer(centre(box))
+        self.xdotool("click", "1")
+
+    def focus_pointer(self, point):
+        self.xdotool("mousemove", "--sync", str(point[0]), str(point[1]))
 
     def expect(self, description, probe):
         wait_for(description, probe)
@@ -306,6 +361,8 @@ def run(session, folder, tallowin, cli):
               "Plan the offsite"]
     for title in titles:
         deck.run("add", title)
+    suggestions = ["Reply to Ada about the venue", "Check the invoice from the printer"]
+    deck.suggest(suggestions)
 
     session.start_x()
     session.start_bus()
@@ -320,6 +377,7 @@ def run(session, folder, tallowin, cli):
     driver = Driver(session, a11y, deck)
     try:
         drive(driver, deck, titles, app)
+        drive_sheets(driver, deck, suggestions, deck_folder)
     except Failure:
         log.flush()
         with open(os.path.join(folder, "tallowin.log")) as output:
@@ -376,6 +434,50 @@ def drive(driver, deck, titles, app):
 
     if app.poll() is not None:
         raise Failure(f"tallowin exited with {app.returncode}")
+
+
+def drive_sheets(driver, deck, suggestions, deck_folder):
+    # An agent request for the card in front, typed into its sheet and saved with Return.
+    front = deck.queue()[0]
+    driver.click("Ask ChatGPT")
+    driver.controls("Instruction for ChatGPT")
+    driver.xdotool("type", "--delay", "20", "Draft a reply")
+    driver.xdotool("key", "Return")
+    driver.expect("the action sheet queues the agent request",
+                  lambda: deck.cards()[front]["state"] == "action_requested"
+                  and deck.cards()[front]["instruction"] == "Draft a reply")
+
+    # A merge of the card in front with another, picked by a click in the sheet's list.
+    front, other = deck.queue()[0], deck.queue()[1]
+    driver.click("Merge tasks")
+    driver.click(other)
+    driver.click("Merge 2 tasks")
+    driver.expect("the merge sheet blends two cards into one",
+                  lambda: sorted(card["title"] for card in deck.all_cards() if card["state"] == "merged")
+                  == sorted([front, other])
+                  and [card["state"] for card in deck.all_cards() if card["title"] == front].count("active") == 1)
+
+    # The inbox from the Decks menu: the first suggestion added, the second dismissed.
+    # The menu pops up as a window of its own that the accessibility tree does not list, so its fourth item, "Inbox
+    # (n)", is chosen with the keys.
+    driver.click("Decks")
+    for _ in range(4):
+        driver.xdotool("key", "Down")
+    driver.xdotool("key", "Return")
+    driver.click("Add task")
+    driver.expect("the inbox adds the suggested task",
+                  lambda: suggestions[0] in deck.cards() and deck.pending() == suggestions[1:])
+    driver.click("Dismiss")
+    driver.expect("the inbox dismisses the other", lambda: deck.pending() == [])
+    driver.click("Back to tasks")
+
+    # A setting changed and saved lands in Tallowin.toml.
+    settings = os.path.join(deck_folder, "Tallowin.toml")
+    driver.click("Settings")
+    driver.click("Find tasks automatically")
+    driver.click("Save settings")
+    driver.expect("the settings sheet writes Tallowin.toml",
+                  lambda: os.path.exists(settings) and "enabled = false" in open(settings).read())
 
 
 if __name__ == "__main__":
