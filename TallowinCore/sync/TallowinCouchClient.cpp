@@ -3,9 +3,9 @@
 #include "TallowinCore/codec/JsonWriter.h"
 #include "TallowinCore/sync/TallowinCouchError.h"
 #include "TallowinCore/sync/TallowinCouchResponse.h"
+#include "TallowinCore/sync/TallowinSyncAddress.h"
 #include "TallowinCore/sync/detail/CurlLibrary.h"
 
-#include <boost/url.hpp>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -91,28 +91,11 @@ struct TallowinCouchClient::Request
 TallowinCouchClient::TallowinCouchClient(std::string_view databaseURL)
 {
     CurlLibrary::get();
-    const auto parsed = boost::urls::parse_uri(boost::urls::string_view(databaseURL.data(), databaseURL.size()));
-    if (!parsed)
-        throw TallowinCouchError::invalidURL();
-    boost::urls::url url(*parsed);
-    if ((url.scheme_id() != boost::urls::scheme::http && url.scheme_id() != boost::urls::scheme::https)
-        || url.encoded_host().empty())
-        throw TallowinCouchError::invalidURL();
-    if (url.has_userinfo()) {
-        m_user = url.user();
-        m_password = url.password();
-        url.remove_userinfo();
-    }
-    url.remove_query().remove_fragment();
-
-    std::string path(url.encoded_path());
-    while (!path.empty() && path.back() == '/')
-        path.pop_back();
-    if (path.empty())
-        throw TallowinCouchError::invalidURL();
-    const std::string origin(url.encoded_origin());
-    m_databaseURL = origin + path;
-    m_serverURL = origin + path.substr(0, path.rfind('/'));
+    TallowinSyncAddress address = TallowinSyncAddress::parse(databaseURL);
+    m_user = std::move(address.user);
+    m_password = address.password.value_or(std::string());
+    m_databaseURL = std::move(address.databaseURL);
+    m_serverURL = std::move(address.serverURL);
 }
 
 TallowinCouchClient::~TallowinCouchClient() = default;
