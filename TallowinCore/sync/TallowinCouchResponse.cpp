@@ -120,7 +120,8 @@ std::string TallowinCouchResponse::attachment(const std::string &url) &&
 
 CouchSaveResult TallowinCouchResponse::saveResult(const std::string &url) const
 {
-    if (status == 409 && !cancelled)
+    // A conflict is the server's answer only when the answer arrived whole.
+    if (status == 409 && !cancelled && !timedOut)
         return {CouchSaveResult::Outcome::changedRemotely, {}};
     if ((status != 201 && status != 202) || cancelled || timedOut)
         fail(url);

@@ -88,6 +88,9 @@ TEST(TallowinCouchResponse, EachRequestSucceedsOnlyOnItsOwnStatus)
         answer(201, R"({"_rev":"3-abc"})").document(url));
     EXPECT_THROW_SENTENCE(TallowinCouchError, TallowinCouchError::cancelled(url), cancelledAnswer(404).document(url));
     EXPECT_THROW_SENTENCE(TallowinCouchError, TallowinCouchError::cancelled(url), cancelledAnswer(409).saveResult(url));
+    // Found by fuzzing: a conflict whose answer timed out read as the server's conflict.
+    EXPECT_THROW_SENTENCE(TallowinCouchError, TallowinCouchError::unreachable(url, "the answer did not arrive in time"),
+        lateAnswer(409).saveResult(url));
 }
 
 TEST(TallowinCouchResponse, AnswersThatDoNotFitAreMalformed)
