@@ -99,7 +99,8 @@ void TallowinCouchResponse::fail(const std::string &url) const
 
 std::optional<CouchDocument> TallowinCouchResponse::document(const std::string &url) const
 {
-    if (status == 404 && !cancelled)
+    // Missing is the server's answer only when the answer arrived whole.
+    if (status == 404 && !cancelled && !timedOut)
         return std::nullopt;
     if (status != 200 || cancelled || timedOut)
         fail(url);
@@ -120,7 +121,7 @@ std::string TallowinCouchResponse::attachment(const std::string &url) &&
 
 CouchSaveResult TallowinCouchResponse::saveResult(const std::string &url) const
 {
-    // A conflict is the server's answer only when the answer arrived whole.
+    // So is a conflict.
     if (status == 409 && !cancelled && !timedOut)
         return {CouchSaveResult::Outcome::changedRemotely, {}};
     if ((status != 201 && status != 202) || cancelled || timedOut)
