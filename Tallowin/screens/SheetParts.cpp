@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 
 namespace tallowin {
 
@@ -66,6 +67,20 @@ QBoxLayout *SheetParts::buttonRow(QPushButton *cancel, QPushButton *primary)
     if (primary)
         row->addWidget(primary);
     return row;
+}
+
+QScrollArea *SheetParts::scroller(QWidget *content, QWidget *parent)
+{
+    auto *scroll = new QScrollArea(parent);
+    scroll->setWidget(content);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->viewport()->setAutoFillBackground(false);
+    // setWidget() makes the content paint the window colour.
+    content->setAutoFillBackground(false);
+    return scroll;
 }
 
 } // namespace tallowin

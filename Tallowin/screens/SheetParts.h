@@ -5,6 +5,7 @@
 class QBoxLayout;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QWidget;
 
 namespace tallowin {
@@ -23,6 +24,8 @@ struct SheetParts
     // "Cancel", which closes the sheet as Esc does.
     static QPushButton *cancelButton(TaskStore &store, QWidget *parent);
     static QBoxLayout *buttonRow(QPushButton *cancel, QPushButton *primary);
+    // A vertical scroller over a sheet's content, showing the sheet's face through it; the fields take focus.
+    static QScrollArea *scroller(QWidget *content, QWidget *parent);
 };
 
 } // namespace tallowin

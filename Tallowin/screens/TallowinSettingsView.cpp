@@ -1,5 +1,6 @@
 #include "Tallowin/screens/TallowinSettingsView.h"
 
+#include "Tallowin/screens/SheetParts.h"
 #include "Tallowin/screens/SheetStyle.h"
 #include "Tallowin/screens/SheetTextEdit.h"
 #include "Tallowin/screens/SyncSettingsSection.h"
@@ -151,16 +152,7 @@ TallowinSettingsView::TallowinSettingsView(TaskStore &store, const TallowinPrese
     column->addWidget(m_sync);
     column->addStretch();
 
-    auto *scroll = new QScrollArea(this);
-    scroll->setWidget(content);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    // The fields inside take focus, not the scrolling frame.
-    scroll->setFocusPolicy(Qt::NoFocus);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
-    // setWidget() makes the content paint the window colour; the sheet's face should show through instead.
-    content->setAutoFillBackground(false);
+    QScrollArea *scroll = SheetParts::scroller(content, this);
 
     m_saveResult = label(QString(), SheetStyle::Role::sectionTitle, this);
     m_saveReason = label(QString(), SheetStyle::Role::secondary, this);

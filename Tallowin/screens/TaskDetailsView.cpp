@@ -3,6 +3,7 @@
 #include "Tallowin/presentation/LocalTimeText.h"
 #include "Tallowin/presentation/TaskDetailsPresentation.h"
 #include "Tallowin/screens/SheetBadge.h"
+#include "Tallowin/screens/SheetParts.h"
 #include "Tallowin/screens/SheetStyle.h"
 #include "Tallowin/screens/SourceLinkButton.h"
 #include "Tallowin/screens/StoreActionAttempt.h"
@@ -101,15 +102,7 @@ TaskDetailsView::TaskDetailsView(TaskStore &store, QWidget *parent)
     column->addWidget(m_missing);
     column->addStretch();
 
-    auto *scroll = new QScrollArea(this);
-    scroll->setWidget(content);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    // The fields inside take focus, not the scrolling frame.
-    scroll->setFocusPolicy(Qt::NoFocus);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->viewport()->setAutoFillBackground(false);
-    content->setAutoFillBackground(false);
+    QScrollArea *scroll = SheetParts::scroller(content, this);
 
     m_error = textLabel(SheetStyle::Role::danger, this, false);
     m_error->hide();

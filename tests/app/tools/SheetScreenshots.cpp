@@ -2,6 +2,7 @@
 // dark, with realistic content, to PNG files for a person to look at:
 //     tallowin-sheet-screenshots OUTPUT_FOLDER
 // Every image is checked to be non-empty and not of one colour; a failure ends the program with status 1.
+#include "Tallowin/platform/TallowinAppearance.h"
 #include "Tallowin/screens/ActionSheet.h"
 #include "Tallowin/screens/InboxSheet.h"
 #include "Tallowin/screens/MergeSheet.h"
@@ -29,36 +30,6 @@ using namespace tallowin;
 using namespace tallowin::test;
 
 namespace {
-
-QPalette darkPalette()
-{
-    QPalette palette;
-    const QColor window(0x2b, 0x2b, 0x2f);
-    const QColor base(0x1e, 0x1e, 0x22);
-    const QColor text(0xec, 0xec, 0xef);
-    const QColor disabled(0x80, 0x80, 0x86);
-    palette.setColor(QPalette::Window, window);
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Base, base);
-    palette.setColor(QPalette::AlternateBase, window);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x40));
-    palette.setColor(QPalette::ButtonText, text);
-    palette.setColor(QPalette::Highlight, QColor(0x3d, 0x7b, 0xd9));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Link, QColor(0x7a, 0xb4, 0xff));
-    palette.setColor(QPalette::PlaceholderText, QColor(0x9a, 0x9a, 0xa0));
-    palette.setColor(QPalette::ToolTipBase, window);
-    palette.setColor(QPalette::ToolTipText, text);
-    palette.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x50));
-    palette.setColor(QPalette::Midlight, QColor(0x40, 0x40, 0x46));
-    palette.setColor(QPalette::Mid, QColor(0x30, 0x30, 0x34));
-    palette.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1a));
-    palette.setColor(QPalette::Shadow, Qt::black);
-    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(QPalette::Disabled, role, disabled);
-    return palette;
-}
 
 TaskItem card(const std::string &id, std::int64_t order, const std::string &person, const std::string &title,
     TaskState state = TaskState::active)
@@ -270,7 +241,8 @@ int main(int argc, char **argv)
     int failures = 0;
     for (const char *appearance : {"light", "dark"}) {
         QApplication::setPalette(
-            std::string_view(appearance) == "dark" ? darkPalette() : QApplication::style()->standardPalette());
+            TallowinAppearance::palette(std::string_view(appearance) == "dark" ? TallowinAppearance::Forced::dark
+                                                                               : TallowinAppearance::Forced::light));
         for (const Shot &shot : shots) {
             StoreHarness harness;
             if (shot.prepare)
